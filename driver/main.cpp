@@ -1,0 +1,12 @@
+// Segmentor: splits a survey data file into one file per survey line.
+#include "driver/run_driver.h"
+#include "driver/start_up.h"
+#include "splitting/line_segmenter.h"
+#include "textio/termination.h"
+
+int main(int argc, char** argv) {
+  start_up();
+  RunParameters parameters = run_driver(argc, argv);
+  segment_lines(parameters);
+  end_run(0);
+}

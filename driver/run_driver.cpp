@@ -1,0 +1,124 @@
+#include "driver/run_driver.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "textio/console_output.h"
+#include "textio/free_format.h"
+#include "textio/resolved_name.h"
+#include "textio/termination.h"
+
+namespace {
+
+constexpr std::string_view kBanner[] = {
+    "********************************************",
+    "*                                          *",
+    "*               Segmentor                  *",
+    "*                                          *",
+    "*   This program reads a data file and     *",
+    "*   splits it into a data file for each    *",
+    "*   line in the file. Data columns are     *",
+    "*   separated by spaces or commas          *",
+    "*                                          *",
+    "*              April,  2005                *",
+    "*                                          *",
+    "*               Version 1.0 (Linux)        *",
+    "*                                          *",
+    "********************************************",
+};
+static_assert(std::all_of(std::begin(kBanner), std::end(kBanner),
+                          [](std::string_view row) { return row.size() == 44; }));
+
+constexpr std::string_view kUsage[] = {
+    " ",
+    " Command line usage : ",
+    "   Segmentor infile nHead LineCol XCol YCol {lstfil}",
+    " ",
+    " Where:",
+    " ",
+    " infile    - the input data file",
+    " nHead     - the number of header lines at the start of the file",
+    " LineCol   - the column number containing the Line field",
+    " XCol,YCol - the column number of the X,Y coordinates",
+    " lstfil    - the (optional) output line list file",
+    " ",
+    " Each line is writen to a separate file with the line number as name",
+    " ",
+};
+
+const std::string_view kMissingInput = " that file does not exist";
+
+struct Arguments {
+  int count;  // after the program name
+  const char* const* argv;
+  Text80 text(int position) const { return make_text80(argv[position]); }
+};
+
+void prompt(std::string_view text) {
+  write_empty_plain_line();
+  write_prompt_line(text);
+}
+
+// A number from its argument when given, otherwise typed at a prompt.
+void acquire_number(const Arguments& args, int position, std::string_view question, int32_t& target) {
+  if (args.count >= position) {
+    Text80 buffer = args.text(position);
+    read_text_value(buffer.view(), target);
+  } else {
+    prompt(question);
+    read_console_value(target);
+  }
+}
+
+// The first failing test's message, or empty when all pass.
+std::string_view validation_message(const RunParameters& p) {
+  if (p.nHead < 0) return "The header line count cannot be negative";
+  if (p.nHead > 64) return "The header line count cannot be more than 64";
+  if (p.LineCol < 1) return "The line column cannot be zero";
+  if (p.XCol < 1) return "The X column cannot be zero";
+  if (p.YCol < 1) return "The Y column cannot be zero";
+  return {};
+}
+
+}  // namespace
+
+RunParameters run_driver(int argc, const char* const* argv) {
+  write_plain_line(" ");
+  write_plain_line(" ");
+  for (std::string_view row : kBanner) write_banner_line(row);
+  for (std::string_view row : kUsage) write_plain_line(row);
+
+  Arguments args{argc - 1, argv};
+  RunParameters p;
+  p.infile = make_text80("");
+  p.lstfil = make_text80("");
+
+  if (args.count >= 1) {
+    p.infile = args.text(1);
+  } else {
+    prompt(" Enter name of the input data file : ");
+    read_console_value(p.infile);
+  }
+  if (!name_exists(resolve_name(p.infile.view())))
+    stop_with_message(kMissingInput.data(), kMissingInput.size());
+
+  acquire_number(args, 2, " Enter the number of header lines : ", p.nHead);
+  acquire_number(args, 3, " Enter the line column number : ", p.LineCol);
+  acquire_number(args, 4, " Enter the X column number : ", p.XCol);
+  acquire_number(args, 5, " Enter the Y column number : ", p.YCol);
+  if (args.count < 6) {
+    prompt(" Enter name of the (optional) output data file : ");
+    read_console_line(p.lstfil);
+  } else {
+    p.lstfil = args.text(6);
+  }
+
+  std::string_view problem = validation_message(p);
+  if (!problem.empty()) {
+    write_plain_line(problem);
+    stop_without_message();
+  }
+  p.last_column = std::max({p.LineCol, p.XCol, p.YCol});
+  write_plain_line(" Processing the data file");
+  return p;
+}

@@ -1,0 +1,141 @@
+#include "splitting/line_segmenter.h"
+
+#include <cmath>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "splitting/record_scanner.h"
+#include "textio/console_output.h"
+#include "textio/failure.h"
+#include "textio/record_files.h"
+
+namespace {
+
+// The start value of X and Y: -1.0E32 as a single-precision value.
+const double kStartCoordinate = static_cast<double>(-1.0e32f);
+
+struct Segmenter {
+  Columns columns;
+  bool list = false;
+  std::vector<std::string> headers;  // composed text records, line end included
+
+  LineId current, previous;
+  double x = kStartCoordinate, y = kStartCoordinate;
+  double previous_x = 0, previous_y = 0;
+  DataRecord records[2];
+  DataRecord* data = &records[0];
+  DataRecord* pending = &records[1];
+  int32_t code = 0;
+  int32_t steps = 0;
+  int32_t segments = 0;
+  bool line_open = false;
+  // Line files this run has written: a line that comes back is appended.
+  std::set<std::pair<dev_t, ino_t>> written;
+};
+
+void write_headers(const Segmenter& s, int unit) {
+  for (const std::string& h : s.headers) write_record(unit, h.data(), h.size());
+}
+
+// Writes the pending record with the direction code now in force.
+void write_pending(Segmenter& s) {
+  if (s.pending->blank()) return;
+  size_t n = finish_coded_record(s.pending->text, s.pending->len, s.code);
+  if (s.list) write_record(kUnitList, s.pending->text, n);
+  if (s.line_open) write_record(kUnitLine, s.pending->text, n);
+}
+
+// A line file name may not leave the current directory.
+bool escapes_current_directory(std::string_view name) {
+  if (name.starts_with('/')) return true;
+  size_t start = 0;
+  for (;;) {
+    size_t slash = name.find('/', start);
+    if (name.substr(start, slash - start) == "..") return true;
+    if (slash == std::string_view::npos) return false;
+    start = slash + 1;
+  }
+}
+
+void open_line_file(Segmenter& s) {
+  std::string name{s.current.view()};
+  name += ".dat";
+  if (escapes_current_directory(name)) refuse_name(kUnitLine, name, 43);
+  open_unit(kUnitLine, name, OpenMode::create);
+  s.line_open = true;
+  FileId id = unit_file_id(kUnitLine);
+  if (!s.written.insert({id.dev, id.ino}).second) {
+    continue_at_end(kUnitLine);
+    return;
+  }
+  write_headers(s, kUnitLine);
+}
+
+void start_segment(Segmenter& s) {
+  if (!s.pending->blank()) {
+    write_pending(s);
+    close_unit(kUnitLine);
+    s.line_open = false;
+    if (s.steps >= 1) {
+      std::string text = " Processed: ";
+      text += s.previous.view();
+      write_count_line(text, s.steps);
+    }
+  }
+  s.pending->len = 0;
+  ++s.segments;
+  s.steps = 0;
+  open_line_file(s);
+}
+
+void finish(Segmenter& s) {
+  write_pending(s);
+  close_unit(kUnitInput);
+  close_unit(kUnitList);
+  close_unit(kUnitLine);
+  write_count_line(" Processing complete: ", s.segments);
+}
+
+}  // namespace
+
+int32_t direction_code(double dx, double dy) {
+  if (std::fabs(dx) > std::fabs(dy)) return dx > 0 ? 1 : 3;
+  return dy > 0 ? 2 : 4;
+}
+
+void segment_lines(const RunParameters& p) {
+  Segmenter s;
+  s.columns = {p.LineCol, p.XCol, p.YCol, p.last_column};
+  open_unit(kUnitInput, p.infile.view(), OpenMode::existing);
+
+  for (int32_t i = 0; i < p.nHead; ++i) {
+    std::string_view line;
+    if (!read_record(kUnitInput, &line)) return finish(s);
+    std::string h{trimmed(line)};
+    h += "\r\n";
+    s.headers.push_back(std::move(h));
+  }
+  s.list = !is_blank(p.lstfil.view());
+  if (s.list) {
+    open_unit(kUnitList, p.lstfil.view(), OpenMode::create);
+    write_headers(s, kUnitList);
+  }
+
+  for (;;) {
+    s.previous = s.current;
+    s.previous_x = s.x;
+    s.previous_y = s.y;
+    std::swap(s.data, s.pending);
+    if (!next_record(*s.data)) return finish(s);
+    scan_record(*s.data, s.columns, s.current, s.x, s.y);
+    if (s.current == s.previous) {
+      ++s.steps;
+      s.code = direction_code(s.x - s.previous_x, s.y - s.previous_y);
+    } else {
+      start_segment(s);
+    }
+    write_pending(s);
+  }
+}

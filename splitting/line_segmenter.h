@@ -1,0 +1,13 @@
+// The line segmenter: groups consecutive records of one survey line into a
+// segment, writes each segment to "<line>.dat" after the header lines, tags
+// every record with the direction of the step to the next one, copies
+// everything to the optional list file and reports progress.
+#pragma once
+#include "driver/run_driver.h"
+
+// Performs the whole run and writes the summary.
+void segment_lines(const RunParameters& parameters);
+
+// The direction code of a step: 1 +X, 2 +Y, 3 -X, 4 -Y (equal magnitudes go
+// to the Y rule, a zero step is 4).
+int32_t direction_code(double dx, double dy);

@@ -1,0 +1,13 @@
+#include "tests/run_ending.h"
+
+#include "textio/termination.h"
+#include "textio/units.h"
+
+namespace {
+[[noreturn]] void throw_run_ended(unsigned status) { throw RunEnded{status}; }
+}  // namespace
+
+void prepare_run_for_test() {
+  set_end_hook(throw_run_ended);
+  reset_run_state();
+}

@@ -1,0 +1,120 @@
+#include "tests/spawn.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+const char* const kSegmentorBinary = SEGMENTOR_BINARY;
+
+bool SpawnResult::exited() const { return WIFEXITED(wait_status); }
+int SpawnResult::exit_code() const { return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1; }
+int SpawnResult::term_signal() const { return WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0; }
+
+namespace {
+
+void drain(int out_fd, int err_fd, std::string& out, std::string& err) {
+  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+  std::string* sinks[2] = {&out, &err};
+  int open_count = 2;
+  char buf[65536];
+  while (open_count > 0) {
+    if (poll(fds, 2, -1) < 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) {
+        sinks[i]->append(buf, static_cast<size_t>(n));
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open_count;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+SpawnResult run_segmentor(const SpawnOptions& o) {
+  TempDir stdin_dir;
+  std::string stdin_path = stdin_dir.file("stdin");
+  write_file(stdin_path, o.input);
+  int out[2], err[2];
+  if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
+  pid_t pid = fork();
+  if (pid == 0) {
+    int in = o.stdin_closed ? open("/dev/null", O_WRONLY) : open(stdin_path.c_str(), O_RDONLY);
+    dup2(in, 0);
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    close(out[0]);
+    close(err[0]);
+    if (!o.cwd.empty() && chdir(o.cwd.c_str()) != 0) _exit(127);
+    if (o.in_child) o.in_child();
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(kSegmentorBinary));
+    for (const std::string& a : o.args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(kSegmentorBinary, argv.data());
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  SpawnResult r;
+  drain(out[0], err[0], r.out, r.err);
+  waitpid(pid, &r.wait_status, 0);
+  return r;
+}
+
+TempDir::TempDir() {
+  char tmpl[] = "/tmp/segmentor-test-XXXXXX";
+  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
+  path_ = tmpl;
+  chmod(path_.c_str(), 0777);  // a child that dropped to nobody may write here
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool file_exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> list_dir(const std::string& path) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(path))
+    if (e.is_regular_file()) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void drop_privileges() {
+  passwd* pw = getpwnam("nobody");
+  if (!pw || setgid(pw->pw_gid) != 0 || setuid(pw->pw_uid) != 0) _exit(126);
+}

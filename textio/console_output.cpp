@@ -1,0 +1,98 @@
+#include "textio/console_output.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "textio/failure.h"
+#include "textio/units.h"
+#include "textio/write_all.h"
+
+namespace {
+
+const size_t kPlainLineText = 79;
+
+// Room to compose one console line: on the stack when it is small.
+class LineBuffer {
+ public:
+  explicit LineBuffer(size_t n) : p_(n <= sizeof small_ ? small_ : static_cast<char*>(malloc(n))) {
+    if (!p_) raise_failure(66, kUnitStdout);
+  }
+  ~LineBuffer() {
+    if (p_ != small_) free(p_);
+  }
+  LineBuffer(const LineBuffer&) = delete;
+  LineBuffer& operator=(const LineBuffer&) = delete;
+  char* data() { return p_; }
+
+ private:
+  char small_[256];
+  char* p_;
+};
+
+void write_console(const char* bytes, size_t n) {
+  size_t written;
+  if (!write_all(1, bytes, n, &written)) raise_failure(38, kUnitStdout);
+}
+
+// Writes `lead` blanks, the text, the optional number field and the line end.
+void write_line(size_t lead, std::string_view text, const int32_t* number) {
+  size_t n = lead + text.size() + (number ? 6 : 0) + 2;
+  LineBuffer buf(n);
+  char* p = buf.data();
+  memset(p, ' ', lead);
+  memcpy(p + lead, text.data(), text.size());
+  size_t len = lead + text.size();
+  if (number) {
+    put_int_field(p + len, *number, 6);
+    len += 6;
+  }
+  p[len++] = '\r';
+  p[len++] = '\n';
+  write_console(p, len);
+}
+
+}  // namespace
+
+void write_plain_line(std::string_view text) {
+  do {
+    write_line(1, text.substr(0, kPlainLineText), nullptr);
+    text.remove_prefix(text.size() < kPlainLineText ? text.size() : kPlainLineText);
+  } while (!text.empty());
+}
+
+void write_empty_plain_line() { write_line(1, {}, nullptr); }
+
+void write_banner_line(std::string_view text) { write_line(17, text, nullptr); }
+
+void write_prompt_line(std::string_view text) { write_console(text.data(), text.size()); }
+
+void write_count_line(std::string_view text, int32_t number) { write_line(0, text, &number); }
+
+void put_int_field(char* out, int32_t value, int width) {
+  char digits[12];
+  int n = 0;
+  int64_t v = value;
+  uint64_t mag = static_cast<uint64_t>(v < 0 ? -v : v);
+  do {
+    digits[n++] = static_cast<char>('0' + mag % 10);
+    mag /= 10;
+  } while (mag);
+  if (value < 0) digits[n++] = '-';
+  if (n > width) {
+    memset(out, '*', static_cast<size_t>(width));
+    return;
+  }
+  memset(out, ' ', static_cast<size_t>(width - n));
+  for (int i = 0; i < n; ++i) out[width - 1 - i] = digits[i];
+}
+
+size_t finish_text_record(char* record, size_t len) {
+  record[len++] = '\r';
+  record[len++] = '\n';
+  return len;
+}
+
+size_t finish_coded_record(char* record, size_t len, int32_t code) {
+  put_int_field(record + len, code, 4);
+  return finish_text_record(record, len + 4);
+}

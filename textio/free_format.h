@@ -1,0 +1,21 @@
+// Free-format (list-directed) reading of one value, from a text or from the
+// console input. A null value (a comma) or a slash leaves the target as it
+// was. Every failure ends the run: 59 syntax error, 64 conversion error,
+// 24 end of the source, on unit -5 for a text and -4 for the console.
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "textio/fixed_text.h"
+
+// The first value of a text, such as a command argument or a data field.
+void read_text_value(std::string_view text, int32_t& target);
+void read_text_value(std::string_view text, double& target);
+
+// The next value typed on standard input. The read starts on a new line and
+// drops what is left of the last line it used.
+void read_console_value(int32_t& target);
+void read_console_value(Text80& target);
+
+// One whole line of standard input, its first 80 characters as they stand.
+void read_console_line(Text80& target);

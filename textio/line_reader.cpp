@@ -1,0 +1,80 @@
+#include "textio/line_reader.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+const size_t kFirstBufferSize = 8192;
+const char kCtrlZ = 26;
+
+// Makes room behind the unconsumed bytes and reads into it. Only a read that
+// delivers nothing is the end: a pipe hands a long input over in pieces.
+LineStatus fill(LineReader& r) {
+  if (r.pos > 0) {
+    memmove(r.buf, r.buf + r.pos, r.end - r.pos);
+    r.end -= r.pos;
+    r.pos = 0;
+  }
+  if (r.end == r.cap) {
+    size_t cap = r.cap ? r.cap * 2 : kFirstBufferSize;
+    char* grown = static_cast<char*>(realloc(r.buf, cap));
+    if (!grown) return LineStatus::no_memory;
+    r.buf = grown;
+    r.cap = cap;
+  }
+  for (;;) {
+    ssize_t got = read(r.fd, r.buf + r.end, r.cap - r.end);
+    if (got > 0) {
+      r.end += static_cast<size_t>(got);
+      return LineStatus::line;
+    }
+    if (got == 0) {
+      r.at_eof = true;
+      return LineStatus::line;
+    }
+    if (errno != EINTR) return LineStatus::read_error;
+  }
+}
+
+}  // namespace
+
+LineStatus next_line(LineReader& r, const char** text, size_t* len) {
+  for (;;) {
+    char* start = r.buf + r.pos;
+    size_t avail = r.end - r.pos;
+    char* lf = avail ? static_cast<char*>(memchr(start, '\n', avail)) : nullptr;
+    size_t n;
+    if (lf) {
+      n = static_cast<size_t>(lf - start);
+      r.pos += n + 1;
+    } else if (r.at_eof) {
+      if (avail == 0) return LineStatus::end;
+      n = avail;
+      r.pos = r.end;
+    } else {
+      LineStatus s = fill(r);
+      if (s != LineStatus::line) return s;
+      continue;
+    }
+    if (n > 0 && start[n - 1] == '\r') --n;
+    if (n == 1 && start[0] == kCtrlZ) {
+      // Nothing after a Ctrl-Z line is ever delivered.
+      r.at_eof = true;
+      r.pos = r.end;
+      return LineStatus::end;
+    }
+    *text = start;
+    *len = n;
+    return LineStatus::line;
+  }
+}
+
+void release(LineReader& r) {
+  free(r.buf);
+  int fd = r.fd;
+  r = LineReader{};
+  r.fd = fd;
+}

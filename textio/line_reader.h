@@ -1,0 +1,23 @@
+// Cuts a byte stream into text lines: a line feed ends a line, one carriage
+// return before it belongs to the terminator, the last line needs none, and a
+// line holding only Ctrl-Z ends the input.
+#pragma once
+#include <cstddef>
+
+enum class LineStatus { line, end, read_error, no_memory };
+
+struct LineReader {
+  int fd = -1;
+  char* buf = nullptr;
+  size_t cap = 0;    // allocated bytes
+  size_t pos = 0;    // first unconsumed byte
+  size_t end = 0;    // one past the last byte read
+  bool at_eof = false;
+};
+
+// On `line`, *text and *len describe the line, valid until the next call.
+// On `read_error`, errno holds the platform's error.
+LineStatus next_line(LineReader& r, const char** text, size_t* len);
+
+// Frees the buffer; the reader can be used again from scratch.
+void release(LineReader& r);

@@ -1,0 +1,165 @@
+#include "textio/number_conversion.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_sign(char c) { return c == '+' || c == '-'; }
+bool is_exponent_letter(char c) {
+  return c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == 'Q' || c == 'q';
+}
+
+// An exponent written with more significant digits than this is out of any
+// range a real can have.
+const size_t kMaxExponentDigits = 6;
+
+// The parts of a real of the accepted form.
+struct RealParts {
+  bool negative = false;
+  std::string_view mantissa;  // digits with at most one point
+  bool exponent_negative = false;
+  std::string_view exponent;  // digits, leading zeros removed
+};
+
+bool split_real(std::string_view t, RealParts* r) {
+  size_t i = 0;
+  if (i < t.size() && is_sign(t[i])) r->negative = t[i++] == '-';
+  size_t start = i;
+  bool point = false, digit = false;
+  for (; i < t.size(); ++i) {
+    if (is_digit(t[i])) {
+      digit = true;
+    } else if (t[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!digit) return false;
+  r->mantissa = t.substr(start, i - start);
+  if (i == t.size()) return true;
+  if (is_exponent_letter(t[i])) ++i;
+  else if (!is_sign(t[i])) return false;
+  bool sign_only = !is_exponent_letter(t[i - 1]);
+  if (i < t.size() && is_sign(t[i])) r->exponent_negative = t[i++] == '-';
+  size_t digits = i;
+  while (i < t.size() && is_digit(t[i])) ++i;
+  if (i != t.size() || (sign_only && i == digits)) return false;
+  while (digits < i && t[digits] == '0') ++digits;
+  r->exponent = t.substr(digits, i - digits);
+  return true;
+}
+
+// The power of ten of the mantissa's first significant digit.
+long leading_power(std::string_view mantissa) {
+  size_t point = mantissa.find('.');
+  if (point == std::string_view::npos) point = mantissa.size();
+  long pos = 0;  // digits seen before the first significant one
+  for (char c : mantissa) {
+    if (c == '.') continue;
+    if (c != '0') break;
+    ++pos;
+  }
+  return static_cast<long>(point) - 1 - pos;
+}
+
+}  // namespace
+
+bool numeric_token_valid(std::string_view t) {
+  int points = 0, letters = 0;
+  bool any_digit = false, digit_after_sign = true;
+  for (size_t i = 0; i < t.size(); ++i) {
+    char c = t[i];
+    if (is_digit(c)) {
+      any_digit = digit_after_sign = true;
+    } else if (is_sign(c)) {
+      if (i > 0 && is_sign(t[i - 1])) return false;
+      digit_after_sign = false;
+    } else if (c == '.') {
+      if (++points > 1) return false;
+    } else if (is_exponent_letter(c)) {
+      // After a digit, or after a point that follows a digit (5.e3).
+      bool after_digit = i > 0 && (is_digit(t[i - 1]) || (t[i - 1] == '.' && i > 1 && is_digit(t[i - 2])));
+      if (++letters > 1 || !after_digit) return false;
+    } else {
+      return false;
+    }
+  }
+  return any_digit && digit_after_sign;
+}
+
+bool convert_real(std::string_view t, double* out) {
+  RealParts r;
+  if (!split_real(t, &r)) return false;
+  double zero = r.negative ? -0.0 : 0.0;
+  if (r.mantissa.find_first_not_of("0.") == std::string_view::npos) {
+    *out = zero;
+    return true;
+  }
+  if (r.exponent.size() > kMaxExponentDigits) {
+    if (!r.exponent_negative) return false;
+    *out = zero;
+    return true;
+  }
+  // The plain form from_chars reads: [-]mantissa[e[-]digits].
+  char small[128];
+  std::string large;
+  size_t n = 1 + r.mantissa.size() + 2 + r.exponent.size();
+  char* plain = small;
+  if (n > sizeof small) {
+    large.resize(n);
+    plain = large.data();
+  }
+  size_t len = 0;
+  if (r.negative) plain[len++] = '-';
+  r.mantissa.copy(plain + len, r.mantissa.size());
+  len += r.mantissa.size();
+  if (!r.exponent.empty()) {
+    plain[len++] = 'e';
+    if (r.exponent_negative) plain[len++] = '-';
+    r.exponent.copy(plain + len, r.exponent.size());
+    len += r.exponent.size();
+  }
+  double value;
+  auto [end, ec] = std::from_chars(plain, plain + len, value, std::chars_format::general);
+  if (ec == std::errc::result_out_of_range) {
+    // Out of range either way: below 1 it is an underflow, which gives zero.
+    long exponent = 0;
+    std::from_chars(r.exponent.data(), r.exponent.data() + r.exponent.size(), exponent);
+    if (r.exponent_negative) exponent = -exponent;
+    if (leading_power(r.mantissa) + exponent >= 0) return false;
+    *out = zero;
+    return true;
+  }
+  if (ec != std::errc() || end != plain + len) return false;
+  *out = value;
+  return true;
+}
+
+bool convert_integer(std::string_view t, int32_t* out) {
+  if (t.find_first_of(".EeDdQq") != std::string_view::npos) {
+    double real;
+    if (!convert_real(t, &real)) return false;
+    double truncated = std::trunc(real);
+    if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) return false;
+    *out = static_cast<int32_t>(truncated);
+    return true;
+  }
+  size_t i = 0;
+  bool negative = false;
+  if (i < t.size() && is_sign(t[i])) negative = t[i++] == '-';
+  if (i == t.size()) return false;
+  int64_t value = 0;
+  for (; i < t.size(); ++i) {
+    if (!is_digit(t[i])) return false;
+    value = value * 10 + (t[i] - '0');
+    if (value > 2147483648) return false;
+  }
+  if (negative) value = -value;
+  if (value > 2147483647) return false;
+  *out = static_cast<int32_t>(value);
+  return true;
+}

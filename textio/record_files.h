@@ -1,0 +1,40 @@
+// Record files: units 10 (the input, only read), 11 (the list file) and 12
+// (the current line file), both only written. Every failure ends the run
+// with its numbered report; the only other outcome a caller sees is the end
+// of the input.
+#pragma once
+#include <cstddef>
+#include <string_view>
+
+#include "textio/units.h"
+
+enum class OpenMode {
+  existing,  // the input: opened for reading only, must exist
+  create,    // an output file: created when absent, old content kept until
+             // the first record written cuts it off
+};
+
+void open_unit(int unit, std::string_view name, OpenMode mode);
+
+// Ends the run with `number` for a name refused before any open, the report
+// naming the unit and the name resolved.
+[[noreturn]] void refuse_name(int unit, std::string_view name, int number);
+
+// The identity of the file connected to the unit.
+FileId unit_file_id(int unit);
+
+// Goes on writing after the file's current end instead of replacing it.
+void continue_at_end(int unit);
+
+// The next line of the input, cut to its first 1024 bytes (a shorter one
+// stands for itself padded with blanks). False at the end of the input.
+// The view is valid until the next read.
+bool read_record(int unit, std::string_view* record);
+
+// One record, its line end included, in one write(2). The first record
+// written after an open cuts off whatever followed it in the file. A write
+// that fails midway cuts the file back to where the record began.
+void write_record(int unit, const char* bytes, size_t n);
+
+// A unit that is not connected is left alone.
+void close_unit(int unit);

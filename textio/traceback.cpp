@@ -1,0 +1,166 @@
+#include "textio/traceback.h"
+
+#include <backtrace.h>
+#include <cxxabi.h>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int kMaxRows = 20;
+const char kHeader[] =
+    "Image              PC        Routine            Line        Source             \n";
+
+struct Walk {
+  uintptr_t pcs[kMaxRows];
+  int count = 0;
+  bool failed = false;
+};
+
+struct RowContext {
+  ReportText* out;
+  uintptr_t pc;
+  int* rows;
+};
+
+backtrace_state* state() {
+  static backtrace_state* s = backtrace_create_state(nullptr, 0, nullptr, nullptr);
+  return s;
+}
+
+std::string_view base_name(const char* path) {
+  if (!path) return "Unknown";
+  const char* slash = strrchr(path, '/');
+  return slash ? slash + 1 : path;
+}
+
+void put_padded(ReportText& out, std::string_view s, size_t width) {
+  s = s.substr(0, width);
+  out.put(s);
+  for (size_t i = s.size(); i < width; ++i) out.put(' ');
+}
+
+void put_row(ReportText& out, uintptr_t pc, const char* function, const char* file, int line) {
+  Dl_info info;
+  std::string_view image = "Unknown";
+  uintptr_t offset = pc;
+  if (dladdr(reinterpret_cast<void*>(pc), &info) && info.dli_fname) {
+    image = base_name(info.dli_fname);
+    offset = pc - reinterpret_cast<uintptr_t>(info.dli_fbase);
+  }
+  char* demangled = nullptr;
+  std::string_view routine = "Unknown";
+  char line_text[16] = "Unknown";
+  std::string_view source = "Unknown";
+  if (file && line > 0) {
+    if (function) {
+      int status = 0;
+      demangled = abi::__cxa_demangle(function, nullptr, nullptr, &status);
+      routine = short_routine_name(demangled ? demangled : function);
+      if (routine == "main") routine = "SEGMENTOR";
+    }
+    snprintf(line_text, sizeof line_text, "%d", line);
+    source = base_name(file);
+  }
+  char pc_text[16];
+  snprintf(pc_text, sizeof pc_text, "%08X", static_cast<unsigned>(offset & 0xFFFFFFFFu));
+  char line_field[16];
+  snprintf(line_field, sizeof line_field, "%10.10s", line_text);
+
+  put_padded(out, image, 17);
+  out.put("  ");
+  out.put(pc_text);
+  out.put("  ");
+  put_padded(out, routine, 17);
+  out.put("  ");
+  out.put(line_field);
+  out.put("  ");
+  out.put(source);
+  out.put('\n');
+  free(demangled);
+}
+
+int collect_pc(void* data, uintptr_t pc) {
+  Walk* w = static_cast<Walk*>(data);
+  // The outermost frame has no return address: the walk ends there.
+  if (pc == 0 || pc == UINTPTR_MAX) return 1;
+  if (w->count == kMaxRows) return 1;
+  w->pcs[w->count++] = pc;
+  return 0;
+}
+
+void walk_failed(void* data, const char*, int) { static_cast<Walk*>(data)->failed = true; }
+
+// Called once per frame at pc, inlined calls first.
+int frame_row(void* data, uintptr_t, const char* file, int line, const char* function) {
+  RowContext* c = static_cast<RowContext*>(data);
+  if (*c->rows == kMaxRows) return 1;
+  if (*c->rows == 0) c->out->put(kHeader);
+  put_row(*c->out, c->pc, function, file, line);
+  ++*c->rows;
+  return 0;
+}
+
+void no_frame_info(void*, const char*, int) {}
+
+}  // namespace
+
+std::string_view short_routine_name(std::string_view name) {
+  // Cut the parameter list: the first '(' outside template brackets that is
+  // not part of "(anonymous namespace)".
+  int angle = 0;
+  size_t end = name.size();
+  for (size_t i = 0; i < name.size(); ++i) {
+    char c = name[i];
+    if (c == '<') ++angle;
+    if (c == '>' && angle > 0) --angle;
+    if (c == '(' && angle == 0) {
+      if (name.substr(i).starts_with("(anonymous namespace)")) {
+        i += strlen("(anonymous namespace)") - 1;
+        continue;
+      }
+      end = i;
+      break;
+    }
+  }
+  name = name.substr(0, end);
+  // Drop template arguments at the end, then every enclosing scope.
+  if (name.ends_with('>')) {
+    int depth = 0;
+    for (size_t i = name.size(); i-- > 0;) {
+      if (name[i] == '>') ++depth;
+      if (name[i] == '<' && --depth == 0) {
+        name = name.substr(0, i);
+        break;
+      }
+    }
+  }
+  size_t scope = name.rfind("::");
+  if (scope != std::string_view::npos) name = name.substr(scope + 2);
+  return name.empty() ? std::string_view("Unknown") : name;
+}
+
+void append_traceback(ReportText& out) {
+  Walk walk;
+  backtrace_state* s = state();
+  // The walk stops by itself at the outermost call, or when the table is full.
+  if (!s) walk.failed = true;
+  else if (backtrace_simple(s, 1, collect_pc, walk_failed, &walk) != 0 && walk.count < kMaxRows)
+    walk.failed = true;
+  int rows = 0;
+  for (int i = 0; i < walk.count && rows < kMaxRows; ++i) {
+    RowContext c{&out, walk.pcs[i], &rows};
+    int before = rows;
+    backtrace_pcinfo(s, walk.pcs[i], frame_row, no_frame_info, &c);
+    if (rows == before && rows < kMaxRows) frame_row(&c, walk.pcs[i], nullptr, 0, nullptr);
+  }
+  if (walk.failed) {
+    ssize_t ignored = write(1, "\n", 1);
+    (void)ignored;
+  }
+}

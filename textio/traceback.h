@@ -1,0 +1,11 @@
+// The traceback table of a severe failure report: one row per active call,
+// from the reporting code outward, at most 20.
+#pragma once
+#include "textio/report_text.h"
+
+// Appends the header line and the rows. When the stack walk itself fails,
+// a single LF goes to standard output and the table ends there.
+void append_traceback(ReportText& out);
+
+// "ns::f<T>(int) const" -> "f": the routine column's short name.
+std::string_view short_routine_name(std::string_view demangled);
