@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,7 @@ const char kHeader[] =
 struct Walk {
   uintptr_t pcs[kMaxRows];
   int count = 0;
+  bool ended = false;   // reached the outermost call or the row limit
   bool failed = false;
 };
 
@@ -88,8 +90,10 @@ void put_row(ReportText& out, uintptr_t pc, const char* function, const char* fi
 int collect_pc(void* data, uintptr_t pc) {
   Walk* w = static_cast<Walk*>(data);
   // The outermost frame has no return address: the walk ends there.
-  if (pc == 0 || pc == UINTPTR_MAX) return 1;
-  if (w->count == kMaxRows) return 1;
+  if (pc == 0 || pc == UINTPTR_MAX || w->count == kMaxRows) {
+    w->ended = true;
+    return 1;
+  }
   w->pcs[w->count++] = pc;
   return 0;
 }
@@ -110,47 +114,75 @@ void no_frame_info(void*, const char*, int) {}
 
 }  // namespace
 
+namespace {
+
+// "operator" beginning a name component, not "operators" or "my_operator".
+bool operator_at(std::string_view name, size_t i) {
+  const std::string_view op = "operator";
+  if (name.substr(i, op.size()) != op) return false;
+  if (i > 0 && name[i - 1] != ':' && name[i - 1] != ' ') return false;
+  size_t after = i + op.size();
+  return after == name.size() || !(isalnum(static_cast<unsigned char>(name[after])) || name[after] == '_');
+}
+
+}  // namespace
+
 std::string_view short_routine_name(std::string_view name) {
-  // Cut the parameter list: the first '(' outside template brackets that is
-  // not part of "(anonymous namespace)".
-  int angle = 0;
-  size_t end = name.size();
-  for (size_t i = 0; i < name.size(); ++i) {
-    char c = name[i];
-    if (c == '<') ++angle;
-    if (c == '>' && angle > 0) --angle;
-    if (c == '(' && angle == 0) {
-      if (name.substr(i).starts_with("(anonymous namespace)")) {
-        i += strlen("(anonymous namespace)") - 1;
-        continue;
-      }
-      end = i;
-      break;
-    }
-  }
-  name = name.substr(0, end);
-  // Drop template arguments at the end, then every enclosing scope.
-  if (name.ends_with('>')) {
+  // The parameter list is the last parenthesis group; drop it and what follows.
+  size_t close = name.rfind(')');
+  if (close != std::string_view::npos) {
     int depth = 0;
-    for (size_t i = name.size(); i-- > 0;) {
-      if (name[i] == '>') ++depth;
-      if (name[i] == '<' && --depth == 0) {
+    for (size_t i = close + 1; i-- > 0;) {
+      if (name[i] == ')') ++depth;
+      if (name[i] == '(' && --depth == 0) {
         name = name.substr(0, i);
         break;
       }
     }
   }
-  size_t scope = name.rfind("::");
-  if (scope != std::string_view::npos) name = name.substr(scope + 2);
+  // The last component outside brackets: after the last "::", or after a
+  // return type's blank. An operator's symbol is no bracket.
+  size_t component = 0;
+  int depth = 0;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (depth == 0 && operator_at(name, i)) {
+      component = i;
+      i += strlen("operator");
+      if (i < name.size() && name[i] == ' ') break;  // operator new, conversions
+      while (i < name.size() && strchr("<>=!+-*/%^&|~[](),", name[i])) ++i;
+      --i;
+      continue;
+    }
+    char c = name[i];
+    if (c == '<' || c == '(' || c == '{') {
+      ++depth;
+    } else if ((c == '>' || c == ')' || c == '}') && depth > 0) {
+      --depth;
+    } else if (depth == 0 && c == ':' && i + 1 < name.size() && name[i + 1] == ':') {
+      component = ++i + 1;
+    } else if (depth == 0 && c == ' ') {
+      component = i + 1;
+    }
+  }
+  name = name.substr(component);
+  // Template arguments at the end of a plain name.
+  if (!name.starts_with("operator") && name.ends_with('>')) {
+    int angle = 0;
+    for (size_t i = name.size(); i-- > 0;) {
+      if (name[i] == '>') ++angle;
+      if (name[i] == '<' && --angle == 0) {
+        name = name.substr(0, i);
+        break;
+      }
+    }
+  }
   return name.empty() ? std::string_view("Unknown") : name;
 }
 
 void append_traceback(ReportText& out) {
   Walk walk;
   backtrace_state* s = state();
-  // The walk stops by itself at the outermost call, or when the table is full.
-  if (!s) walk.failed = true;
-  else if (backtrace_simple(s, 1, collect_pc, walk_failed, &walk) != 0 && walk.count < kMaxRows)
+  if (!s || (backtrace_simple(s, 1, collect_pc, walk_failed, &walk) != 0 && !walk.ended))
     walk.failed = true;
   int rows = 0;
   for (int i = 0; i < walk.count && rows < kMaxRows; ++i) {
