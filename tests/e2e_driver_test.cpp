@@ -1,0 +1,448 @@
+// End-to-end tests of the run driver: banner and usage text, parameters from
+// arguments or prompts, the existence check, validation, and the failures of
+// reading and writing the console. Every byte of standard output is compared.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/spawn.h"
+
+namespace {
+
+using Files = std::vector<std::string>;
+
+std::string plain(const std::string& text) { return " " + text + "\r\n"; }
+
+std::string banner_and_usage() {
+  static const char* const kBanner[] = {
+      "********************************************",
+      "*                                          *",
+      "*               Segmentor                  *",
+      "*                                          *",
+      "*   This program reads a data file and     *",
+      "*   splits it into a data file for each    *",
+      "*   line in the file. Data columns are     *",
+      "*   separated by spaces or commas          *",
+      "*                                          *",
+      "*              April,  2005                *",
+      "*                                          *",
+      "*               Version 1.0 (Linux)        *",
+      "*                                          *",
+      "********************************************",
+  };
+  static const char* const kUsage[] = {
+      " ",
+      " Command line usage : ",
+      "   Segmentor infile nHead LineCol XCol YCol {lstfil}",
+      " ",
+      " Where:",
+      " ",
+      " infile    - the input data file",
+      " nHead     - the number of header lines at the start of the file",
+      " LineCol   - the column number containing the Line field",
+      " XCol,YCol - the column number of the X,Y coordinates",
+      " lstfil    - the (optional) output line list file",
+      " ",
+      " Each line is writen to a separate file with the line number as name",
+      " ",
+  };
+  std::string s = plain(" ") + plain(" ");
+  for (const char* row : kBanner) s += std::string(17, ' ') + row + "\r\n";
+  for (const char* row : kUsage) s += plain(row);
+  return s;
+}
+
+// Each prompt follows an empty plain line; no line end after the prompt.
+const std::string kAskInput = " \r\n Enter name of the input data file : ";
+const std::string kAskHead = " \r\n Enter the number of header lines : ";
+const std::string kAskLine = " \r\n Enter the line column number : ";
+const std::string kAskX = " \r\n Enter the X column number : ";
+const std::string kAskY = " \r\n Enter the Y column number : ";
+const std::string kAskList = " \r\n Enter name of the (optional) output data file : ";
+const std::string kAskNumbers = kAskHead + kAskLine + kAskX + kAskY;
+const std::string kAskAll = kAskInput + kAskNumbers + kAskList;
+
+const std::string kMissing = " that file does not exist\r\n";
+
+// " Processing the data file" and the summary count line for n segments.
+std::string processed(int segments) {
+  std::string n = std::to_string(segments);
+  return plain(" Processing the data file") + " Processing complete: " +
+         std::string(6 - n.size(), ' ') + n + "\r\n";
+}
+
+std::string report(int number, const std::string& message, int unit, const std::string& file) {
+  return "runlib: severe (" + std::to_string(number) + "): " + message + ", unit " +
+         std::to_string(unit) + ", file " + file + "\r\r\n";
+}
+const std::string kText = "Internal List-Directed Read";
+
+std::string first_line(const std::string& s) {
+  size_t end = s.find('\n');
+  return end == std::string::npos ? s : s.substr(0, end + 1);
+}
+
+// A scratch directory holding the input "in.xyz": one header line and one
+// data record of line L1, so a normal end creates L1.dat and counts 1 segment.
+struct Scratch {
+  TempDir dir;
+  Scratch() { write_file(dir.file("in.xyz"), "H\nL1 1 2\n"); }
+  SpawnResult run(const std::vector<std::string>& args, const std::string& input = "",
+                  std::function<void()> in_child = nullptr, bool stdin_closed = false) const {
+    SpawnOptions o;
+    o.args = args;
+    o.cwd = dir.path();
+    o.input = input;
+    o.in_child = std::move(in_child);
+    o.stdin_closed = stdin_closed;
+    return run_segmentor(o);
+  }
+};
+
+void redirect(int fd, const char* path) {
+  int f = open(path, O_WRONLY);
+  dup2(f, fd);
+}
+
+// ---------------------------------------------------------------------------
+// Normal runs: the dialogue, whole standard output, and the files it leads to.
+
+struct NormalCase {
+  const char* what;
+  std::vector<std::string> args;
+  std::string input;
+  std::string prompts;
+  int segments;
+  Files files;
+};
+
+TEST(DriverDialogue, ParametersFromArgumentsAndPromptsInOrder) {
+  const std::string a79 = std::string(79, '0');
+  const NormalCase cases[] = {
+      {"no arguments: all six prompts", {}, "in.xyz\n1\n1\n2\n3\n\n", kAskAll, 1, {"L1.dat", "in.xyz"}},
+      {"replies with CR LF line ends", {}, "in.xyz\r\n1\r\n1\r\n2\r\n3\r\n\r\n", kAskAll, 1,
+       {"L1.dat", "in.xyz"}},
+      {"blank lines skipped, rest of a reply line dropped", {},
+       "\n  in.xyz  extra\n\n   \n1 9\n1,7\n2\n3\nout.lst\n", kAskAll, 1,
+       {"L1.dat", "in.xyz", "out.lst"}},
+      {"one argument", {"in.xyz"}, "1\n1\n2\n3\n\n", kAskNumbers + kAskList, 1,
+       {"L1.dat", "in.xyz"}},
+      {"three arguments", {"in.xyz", "1", "1"}, "2\n3\n\n", kAskX + kAskY + kAskList, 1,
+       {"L1.dat", "in.xyz"}},
+      {"five arguments, Enter alone: no list file", {"in.xyz", "1", "1", "2", "3"}, "\n",
+       kAskList, 1, {"L1.dat", "in.xyz"}},
+      {"list file reply taken as a whole line", {"in.xyz", "1", "1", "2", "3"},
+       "my list.lst\n", kAskList, 1, {"L1.dat", "in.xyz", "my list.lst"}},
+      {"six arguments: no prompt", {"in.xyz", "1", "1", "2", "3", "out.lst"}, "", "", 1,
+       {"L1.dat", "in.xyz", "out.lst"}},
+      {"seventh argument ignored", {"in.xyz", "1", "1", "2", "3", "out.lst", "seven.lst"}, "", "",
+       1, {"L1.dat", "in.xyz", "out.lst"}},
+      {"empty sixth argument: no list file", {"in.xyz", "1", "1", "2", "3", ""}, "", "", 1,
+       {"L1.dat", "in.xyz"}},
+      {"input name with leading blanks", {"   in.xyz", "1", "1", "2", "3", ""}, "", "", 1,
+       {"L1.dat", "in.xyz"}},
+      {"64 header lines accepted", {"in.xyz", "64", "1", "2", "3", ""}, "", "", 0, {"in.xyz"}},
+      {"0 header lines accepted", {"in.xyz", "0", "1", "1", "1", ""}, "", "", 2,
+       {"H.dat", "L1.dat", "in.xyz"}},
+      {"equal columns accepted", {"in.xyz", "1", "2", "2", "2", ""}, "", "", 1,
+       {"1.dat", "in.xyz"}},
+      {"real syntax truncated: 1.9 is 1", {"in.xyz", "1.9", "1", "2", "3", ""}, "", "", 1,
+       {"L1.dat", "in.xyz"}},
+      {"real syntax truncated: 3.9 is 3", {"in.xyz", "1", "1", "2", "3.9", ""}, "", "", 1,
+       {"L1.dat", "in.xyz"}},
+      {"real syntax reply truncated: 1.9 is 1", {"in.xyz"}, "1.9\n1\n2\n3\n\n",
+       kAskNumbers + kAskList, 1, {"L1.dat", "in.xyz"}},
+      {"numeric argument cut to 80 characters", {"in.xyz", a79 + "12", "1", "2", "3", ""}, "", "",
+       1, {"L1.dat", "in.xyz"}},
+  };
+  for (const NormalCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scratch s;
+    SpawnResult r = s.run(c.args, c.input);
+    EXPECT_EQ(r.out, banner_and_usage() + c.prompts + processed(c.segments));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exit_code(), 0);
+    EXPECT_EQ(list_dir(s.dir.path()), c.files);
+  }
+}
+
+TEST(DriverDialogue, ListFileGetsTheHeaderAndTheRecord) {
+  Scratch s;
+  SpawnResult r = s.run({"in.xyz", "1", "1", "2", "3"}, "out.lst\n");
+  EXPECT_EQ(r.exit_code(), 0);
+  EXPECT_EQ(read_file(s.dir.file("out.lst")), "H\r\nL1 1 2   0\r\n");
+}
+
+TEST(DriverDialogue, ArgumentOf81CharactersIsCutTo80) {
+  const std::string name80 = std::string(76, 'a') + ".xyz";
+  {
+    Scratch s;
+    write_file(s.dir.file(name80), "H\nL1 1 2\n");
+    SpawnResult r = s.run({name80 + "z", "1", "1", "2", "3", ""});
+    EXPECT_EQ(r.out, banner_and_usage() + processed(1));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exit_code(), 0);
+  }
+  {  // only the full 81-character name exists: the cut name does not
+    Scratch s;
+    write_file(s.dir.file(name80 + "z"), "H\nL1 1 2\n");
+    SpawnResult r = s.run({name80 + "z", "1", "1", "2", "3", ""});
+    EXPECT_EQ(r.out, banner_and_usage());
+    EXPECT_EQ(r.err, kMissing);
+    EXPECT_EQ(r.exit_code(), 1);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The input name typed at the prompt; a directory as the input.
+
+TEST(DriverInputName, QuotedReplyKeepsInnerBlankUnquotedStopsAtIt) {
+  struct {
+    const char* reply;
+    Files files;
+  } cases[] = {
+      {"'my data.xyz'\n", {"D1.dat", "my", "my data.xyz"}},
+      {"\"my data.xyz\"\n", {"D1.dat", "my", "my data.xyz"}},
+      {"my data.xyz\n", {"M1.dat", "my", "my data.xyz"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reply);
+    TempDir dir;
+    write_file(dir.file("my"), "H\nM1 1 2\n");
+    write_file(dir.file("my data.xyz"), "H\nD1 1 2\n");
+    SpawnOptions o;
+    o.cwd = dir.path();
+    o.input = std::string(c.reply) + "1\n1\n2\n3\n\n";
+    SpawnResult r = run_segmentor(o);
+    EXPECT_EQ(r.out, banner_and_usage() + kAskAll + processed(1));
+    EXPECT_EQ(r.exit_code(), 0);
+    EXPECT_EQ(list_dir(dir.path()), c.files);
+  }
+}
+
+TEST(DriverInputName, DirectoryPassesTheCheckThenFailsToOpen) {
+  Scratch s;
+  mkdir(s.dir.file("sub").c_str(), 0777);
+  std::string abs = std::filesystem::canonical(s.dir.path()).string() + "/sub";
+  SpawnResult r = s.run({"sub", "1", "1", "2", "3", ""});
+  const std::string expected = banner_and_usage() + plain(" Processing the data file");
+  EXPECT_EQ(r.out, expected);
+  EXPECT_EQ(first_line(r.err), report(9, "permission to access file denied", 10, abs));
+  EXPECT_EQ(r.exit_code(), 9);
+  EXPECT_EQ(list_dir(s.dir.path()), Files{"in.xyz"});
+}
+
+// ---------------------------------------------------------------------------
+// The missing input: checked right after the name, before any number.
+
+TEST(DriverExistence, MissingInputStopsBeforeAnyNumberIsRead) {
+  struct {
+    const char* what;
+    std::vector<std::string> args;
+    std::string input;
+    std::string prompts;
+  } cases[] = {
+      {"typed at the first prompt", {}, "nope.xyz\n1\n1\n2\n3\n\n", kAskInput},
+      {"typed, a malformed number would follow", {}, "nope.xyz\nabc\n", kAskInput},
+      {"quoted blank name", {}, "'   '\n1\n1\n2\n3\n\n", kAskInput},
+      {"argument, other arguments invalid", {"nope.xyz", "-1", "0", "0", "0", ""}, "", ""},
+      {"argument, malformed number follows", {"nope.xyz", "abc"}, "", ""},
+      {"argument, prompts would follow", {"nope.xyz"}, "1\n1\n2\n3\n\n", ""},
+      {"empty argument", {"", "1", "1", "2", "3", ""}, "", ""},
+      {"blank argument", {"    ", "1", "1", "2", "3", ""}, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scratch s;
+    SpawnResult r = s.run(c.args, c.input);
+    EXPECT_EQ(r.out, banner_and_usage() + c.prompts);
+    EXPECT_EQ(r.err, kMissing);
+    EXPECT_EQ(r.exit_code(), 1);
+    EXPECT_EQ(list_dir(s.dir.path()), Files{"in.xyz"});
+  }
+}
+
+TEST(DriverExistence, StopMessageThatCannotBeWrittenIsFailure38) {
+  Scratch s;
+  SpawnResult r = s.run({"nope.xyz", "1", "1", "2", "3", ""}, "",
+                        [] { redirect(2, "/dev/full"); });
+  EXPECT_EQ(r.out, banner_and_usage());
+  EXPECT_EQ(r.term_signal(), 0);
+  EXPECT_EQ(r.exit_code(), 38);
+}
+
+// ---------------------------------------------------------------------------
+// Validation: first failing test wins; its message ends standard output.
+
+TEST(DriverValidation, FirstInvalidNumberGivesItsMessageOnly) {
+  const std::string head_neg = "The header line count cannot be negative";
+  const std::string head_big = "The header line count cannot be more than 64";
+  const std::string line = "The line column cannot be zero";
+  const std::string x = "The X column cannot be zero";
+  const std::string y = "The Y column cannot be zero";
+  struct {
+    std::vector<std::string> numbers;
+    std::string message;
+  } cases[] = {
+      {{"-1", "1", "2", "3"}, head_neg},
+      {{"65", "1", "2", "3"}, head_big},
+      {{"2147483647", "1", "2", "3"}, head_big},
+      {{"-1", "0", "0", "0"}, head_neg},
+      {{"65", "0", "0", "0"}, head_big},
+      {{"0", "0", "2", "3"}, line},
+      {{"0", "-3", "2", "3"}, line},
+      {{"0", "0.9", "2", "3"}, line},
+      {{"0", "-3.9", "2", "3"}, line},
+      {{"0", "/", "2", "3"}, line},
+      {{"0", ",", "2", "3"}, line},
+      {{"0", "0", "0", "3"}, line},
+      {{"0", "0", "0", "0"}, line},
+      {{"0", "1", "0", "3"}, x},
+      {{"0", "1", "-2147483648", "3"}, x},
+      {{"0", "1", "0", "0"}, x},
+      {{"0", "1", "2", "0"}, y},
+      {{"0", "1", "2", "-1"}, y},
+  };
+  for (const auto& c : cases) {
+    for (bool typed : {false, true}) {
+      SCOPED_TRACE(c.numbers[0] + " " + c.numbers[1] + " " + c.numbers[2] + " " + c.numbers[3] +
+                   (typed ? " typed" : " as arguments"));
+      Scratch s;
+      std::vector<std::string> args = {"in.xyz"};
+      std::string input, prompts;
+      if (typed) {
+        for (const std::string& n : c.numbers) input += n + "\n";
+        input += "out.lst\n";
+        prompts = kAskNumbers + kAskList;
+      } else {
+        args.insert(args.end(), c.numbers.begin(), c.numbers.end());
+        args.push_back("out.lst");
+      }
+      SpawnResult r = s.run(args, input);
+      EXPECT_EQ(r.out, banner_and_usage() + prompts + plain(c.message));
+      EXPECT_EQ(r.err, "");
+      EXPECT_EQ(r.exit_code(), 1);
+      EXPECT_EQ(list_dir(s.dir.path()), Files{"in.xyz"});
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Malformed numbers and the end of standard input: failure reports.
+
+TEST(DriverFailures, MalformedNumbersAndEndOfInput) {
+  const std::string syntax = "list-directed I/O syntax error";
+  const std::string conversion = "input conversion error";
+  const std::string eof = "end-of-file during read";
+  struct {
+    std::vector<std::string> args;
+    std::string input;
+    std::string prompts;
+    int number;
+    std::string message;
+    int unit;
+    std::string file;
+  } cases[] = {
+      {{"in.xyz", "abc", "1", "2", "3", ""}, "", "", 59, syntax, -5, kText},
+      {{"in.xyz", "1", "1", "2", "12abc", ""}, "", "", 59, syntax, -5, kText},
+      {{"in.xyz", "5-3", "1", "2", "3", ""}, "", "", 64, conversion, -5, kText},
+      {{"in.xyz", "1e10", "1", "2", "3", ""}, "", "", 64, conversion, -5, kText},
+      {{"in.xyz", "3e9", "1", "2", "3", ""}, "", "", 64, conversion, -5, kText},
+      {{"in.xyz", "-3e9", "1", "2", "3", ""}, "", "", 64, conversion, -5, kText},
+      {{"in.xyz", "2147483648", "1", "2", "3", ""}, "", "", 64, conversion, -5, kText},
+      {{"in.xyz", "1", "1", "'2'", "3", ""}, "", "", 64, conversion, -5, kText},
+      {{"in.xyz", "", "1", "2", "3", ""}, "", "", 24, eof, -5, kText},
+      {{"in.xyz", "1", "1", "2", "   "}, "", "", 24, eof, -5, kText},
+      {{"in.xyz"}, "abc\n", kAskHead, 59, syntax, -4, "CONIN$"},
+      {{"in.xyz"}, "5-3\n", kAskHead, 64, conversion, -4, "CONIN$"},
+      {{"in.xyz"}, "1e10\n", kAskHead, 64, conversion, -4, "CONIN$"},
+      {{"in.xyz"}, "3e9\n", kAskHead, 64, conversion, -4, "CONIN$"},
+      {{"in.xyz"}, "1\n1\nxyz\n", kAskHead + kAskLine + kAskX, 59, syntax, -4, "CONIN$"},
+      {{}, "", kAskInput, 24, eof, -4, "CONIN$"},
+      {{}, "\n  \n", kAskInput, 24, eof, -4, "CONIN$"},
+      {{}, "'in.xyz\n", kAskInput, 24, eof, -4, "CONIN$"},
+      {{"in.xyz"}, "", kAskHead, 24, eof, -4, "CONIN$"},
+      {{"in.xyz"}, "\x1a\n1\n1\n2\n3\n\n", kAskHead, 24, eof, -4, "CONIN$"},
+      {{"in.xyz"}, "1\n1\n", kAskHead + kAskLine + kAskX, 24, eof, -4, "CONIN$"},
+      {{"in.xyz"}, "1\n1\n2\n3\n", kAskNumbers + kAskList, 24, eof, -4, "CONIN$"},
+      {{"in.xyz", "1", "1", "2", "3"}, "", kAskList, 24, eof, -4, "CONIN$"},
+  };
+  for (const auto& c : cases) {
+    std::string trace;
+    for (const std::string& a : c.args) trace += "[" + a + "] ";
+    SCOPED_TRACE(trace + "stdin [" + c.input + "]");
+    Scratch s;
+    SpawnResult r = s.run(c.args, c.input);
+    const std::string expected = banner_and_usage() + c.prompts;
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(first_line(r.err), report(c.number, c.message, c.unit, c.file));
+    EXPECT_EQ(r.term_signal(), 0);
+    EXPECT_EQ(r.exit_code(), c.number);
+    EXPECT_EQ(list_dir(s.dir.path()), Files{"in.xyz"});
+  }
+}
+
+// A walk that got past the main program's row to the start of the process did
+// not fail, so nothing at all follows the prompt on standard output.
+TEST(DriverFailures, CompleteTracebackAddsNothingToStandardOutput) {
+  Scratch s;
+  SpawnResult r = s.run({"in.xyz"}, "abc\n");
+  ASSERT_EQ(r.exit_code(), 59);
+  size_t main_row = r.err.find("  SEGMENTOR  ");
+  size_t rows = 0;
+  for (char ch : r.err) rows += ch == '\n';
+  rows -= 2;  // the report line and the header line
+  if (main_row == std::string::npos || r.err.find('\n', main_row) + 1 == r.err.size() || rows >= 20)
+    GTEST_SKIP() << "the table does not reach past the main program";
+  EXPECT_EQ(r.out, banner_and_usage() + kAskHead);
+}
+
+// ---------------------------------------------------------------------------
+// The console refuses a read or a write.
+
+TEST(DriverFailures, RefusedConsoleReadIs39) {
+  struct {
+    std::vector<std::string> args;
+    std::string prompts;
+  } cases[] = {
+      {{}, kAskInput},
+      {{"in.xyz"}, kAskHead},
+      {{"in.xyz", "1", "1", "2", "3"}, kAskList},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.prompts);
+    Scratch s;
+    SpawnResult r = s.run(c.args, "", nullptr, /*stdin_closed=*/true);
+    const std::string expected = banner_and_usage() + c.prompts;
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(first_line(r.err), report(39, "error during read", -4, "CONIN$"));
+    EXPECT_EQ(r.exit_code(), 39);
+  }
+}
+
+TEST(DriverFailures, RefusedConsoleWriteIs38) {
+  std::function<void()> full = [] { redirect(1, "/dev/full"); };
+  std::function<void()> closed_pipe = [] {
+    int p[2];
+    if (pipe(p) != 0) _exit(125);
+    close(p[0]);
+    dup2(p[1], 1);
+    close(p[1]);
+  };
+  for (const auto& in_child : {full, closed_pipe}) {
+    Scratch s;
+    SpawnResult r = s.run({"in.xyz", "1", "1", "2", "3", ""}, "", in_child);
+    EXPECT_EQ(first_line(r.err), report(38, "error during write", -1, "CONOUT$"));
+    EXPECT_EQ(r.term_signal(), 0);
+    EXPECT_EQ(r.exit_code(), 38);
+    EXPECT_EQ(list_dir(s.dir.path()), Files{"in.xyz"});  // ended at the first line
+  }
+}
+
+}  // namespace

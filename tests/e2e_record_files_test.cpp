@@ -1,0 +1,295 @@
+// End-to-end: how the program opens, reads, writes and cuts its files: old
+// content of output files, files connected twice, refused opens and writes,
+// writes cut short, pipes as the input and block-sized inputs.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/spawn.h"
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+const std::string kAnnouncement = "  Processing the data file\r\n";
+
+std::string rec(const std::string& text, int code) {
+  std::string c = std::to_string(code);
+  return text + std::string(4 - c.size(), ' ') + c + "\r\n";
+}
+std::string complete(int n) {
+  std::string s = std::to_string(n);
+  return " Processing complete: " + std::string(6 - s.size(), ' ') + s + "\r\n";
+}
+std::string report(int n, const std::string& text) {
+  return "runlib: severe (" + std::to_string(n) + "): " + text + "\r\r\n";
+}
+std::string system_line(const std::string& text) { return "runlib: " + text + "\r\r\n"; }
+
+struct Outcome {
+  SpawnResult r;
+  std::string console;  // after the announcement
+};
+
+// Runs the program in dir with infile and the five other parameters.
+Outcome run_in(const std::string& dir, const std::string& infile, const std::vector<std::string>& params,
+               std::function<void()> in_child = {}) {
+  std::vector<std::string> args{infile};
+  args.insert(args.end(), params.begin(), params.end());
+  Outcome o{run_segmentor(SpawnOptions{args, dir, "", false, in_child}), ""};
+  size_t p = o.r.out.find(kAnnouncement);
+  o.console = p == std::string::npos ? "<no announcement>" : o.r.out.substr(p + kAnnouncement.size());
+  return o;
+}
+
+void expect_err_start(const Outcome& o, const std::string& want) {
+  EXPECT_EQ(o.r.err.substr(0, want.size()), want);
+}
+
+// Every regular file in dir, with its exact bytes.
+void expect_files(const std::string& dir, const Files& want) {
+  std::vector<std::string> names, want_names;
+  for (const std::string& n : list_dir(dir)) names.push_back(n);
+  for (const auto& [n, bytes] : want) want_names.push_back(n);
+  EXPECT_EQ(names, want_names);
+  for (const auto& [n, bytes] : want) EXPECT_EQ(read_file(dir + "/" + n), bytes) << "file " << n;
+}
+
+std::string ten_old_lines() {
+  std::string s;
+  for (int i = 0; i < 10; ++i) s += "old line " + std::to_string(i) + " of a file written before this run\r\n";
+  return s;
+}
+
+const std::vector<std::string> kNoList{"0", "1", "2", "3", " "};
+const std::vector<std::string> kList{"0", "1", "2", "3", "list.lst"};
+
+TEST(RecordFiles, ExistingOutputFilesAreCutAtTheFirstWrite) {
+  const std::string input = "L1 0 0\nL1 0 1\n";
+  const std::string two = rec("L1 0 0", 2) + rec("L1 0 1", 2);
+  for (const std::string existing : {"list.lst", "L1.dat"}) {
+    SCOPED_TRACE(existing);
+    TempDir d;
+    write_file(d.file("in.xyz"), input);
+    write_file(d.file(existing), ten_old_lines());
+    Outcome o = run_in(d.path(), "in.xyz", kList);
+    EXPECT_EQ(o.r.exit_code(), 0);
+    EXPECT_EQ(o.console, complete(1));
+    expect_files(d.path(), {{"in.xyz", input}, {"list.lst", two}, {"L1.dat", two}});
+  }
+}
+
+TEST(RecordFiles, ExistingListFileKeptWhenNothingIsWritten) {
+  struct Case {
+    const char* name;
+    std::string input;
+    std::string nhead;
+  };
+  const Case cases[] = {{"empty input", "", "0"},
+                        {"blank lines only", "\n   \r\n\n", "0"},
+                        {"fewer lines than the headers", "H1\n", "2"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir d;
+    write_file(d.file("in.xyz"), c.input);
+    write_file(d.file("list.lst"), ten_old_lines());
+    Outcome o = run_in(d.path(), "in.xyz", {c.nhead, "1", "2", "3", "list.lst"});
+    EXPECT_EQ(o.r.exit_code(), 0);
+    EXPECT_EQ(o.console, complete(0));
+    EXPECT_EQ(o.r.err, "");
+    expect_files(d.path(), {{"in.xyz", c.input}, {"list.lst", ten_old_lines()}});
+  }
+}
+
+// A file already connected in this run is refused with 30 and the system
+// line, whatever name reaches it; the file is left untouched.
+TEST(RecordFiles, SecondConnectionToOneFileIsRefused) {
+  struct Case {
+    std::string infile, list, unit_file;
+    int unit;
+    Files after;  // besides the input
+  };
+  const std::string input = "HDR\nL1 0 0\nL1 0 1\n";
+  const std::vector<Case> cases = {
+      {"in.xyz", "in.xyz", "in.xyz", 11, {}},
+      {"in.xyz", "./in.xyz", "in.xyz", 11, {}},
+      {"in.xyz", "link.xyz", "link.xyz", 11, {}},
+      {"in.xyz", "L1.dat", "L1.dat", 12, {{"L1.dat", "HDR\r\n"}}},
+      {"L1.dat", " ", "L1.dat", 12, {}},
+      {"L1.dat", "list.lst", "L1.dat", 12, {{"list.lst", "HDR\r\n"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.infile + " / " + c.list);
+    TempDir d;
+    write_file(d.file(c.infile), input);
+    if (c.list == "link.xyz") {
+      ASSERT_EQ(symlink("in.xyz", d.file("link.xyz").c_str()), 0);
+    }
+    Outcome o = run_in(d.path(), c.infile, {"1", "1", "2", "3", c.list});
+    EXPECT_EQ(o.r.exit_code(), 30);
+    EXPECT_EQ(o.console, "");
+    expect_err_start(o, system_line("Device or resource busy") +
+                            report(30, "open failure, unit " + std::to_string(c.unit) + ", file " +
+                                           d.file(c.unit_file)));
+    Files after = c.after;
+    after[c.infile] = input;
+    if (c.list == "link.xyz") after["link.xyz"] = input;
+    expect_files(d.path(), after);
+  }
+}
+
+TEST(RecordFiles, DirectoryAsInputIsRefused) {
+  TempDir d;
+  ASSERT_EQ(mkdir(d.file("adir").c_str(), 0755), 0);
+  Outcome o = run_in(d.path(), "adir", kList);
+  EXPECT_EQ(o.r.exit_code(), 9);
+  EXPECT_EQ(o.console, "");
+  expect_err_start(o, report(9, "permission to access file denied, unit 10, file " + d.file("adir")));
+  expect_files(d.path(), {});
+}
+
+TEST(RecordFiles, FullDeviceAsListFile) {
+  TempDir d;
+  write_file(d.file("in.xyz"), "HDR\nL1 0 0\n");
+  Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "/dev/full"});
+  EXPECT_EQ(o.r.exit_code(), 38);
+  EXPECT_EQ(o.console, "");
+  expect_err_start(o, system_line("No space left on device") +
+                          report(38, "error during write, unit 11, file /dev/full"));
+  expect_files(d.path(), {{"in.xyz", "HDR\nL1 0 0\n"}});
+}
+
+// Run as an unprivileged user: a line file that may be read but not written
+// opens read-only, and the first record for it ends the run with 47.
+TEST(RecordFiles, ReadOnlyLineFileEndsRunAtItsFirstWrite) {
+  TempDir d;
+  const std::string input = "HDR\nL0 0 0\nL1 0 1\nL1 0 2\n";
+  write_file(d.file("in.xyz"), input);
+  write_file(d.file("L1.dat"), "old\r\n");
+  ASSERT_EQ(chmod(d.file("L1.dat").c_str(), 0444), 0);
+  ASSERT_EQ(chmod(d.path().c_str(), 0777), 0);
+  Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.lst"}, [] { drop_privileges(); });
+  EXPECT_EQ(o.r.exit_code(), 47);
+  EXPECT_EQ(o.console, "");
+  expect_err_start(o, "runlib: severe (47): write to READONLY file, unit 12, file " + d.file("L1.dat") + "\r\r\n");
+  const std::string before = "HDR\r\n" + rec("L0 0 0", 0);
+  expect_files(d.path(), {{"in.xyz", input}, {"L0.dat", before}, {"L1.dat", "old\r\n"}, {"list.lst", before}});
+}
+
+// A file-size limit cuts a record short: the run ends with 38 and every
+// output file ends with a whole record.
+TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
+  constexpr rlim_t kLimit = 1000;
+  std::string input = "HDR\n", full = "HDR\r\n";
+  for (int i = 0; i < 200; ++i) {
+    std::string line = "L1 0 " + std::to_string(i);
+    input += line + "\n";
+    full += rec(line, 2);
+  }
+  // The longest run of whole records within the limit, and proof that the
+  // next record straddles the limit.
+  size_t whole = 0;
+  for (size_t p = full.find("\r\n"); p != std::string::npos && p + 2 <= kLimit; p = full.find("\r\n", p + 2))
+    whole = p + 2;
+  ASSERT_LT(whole, kLimit);
+  ASSERT_GT(full.find("\r\n", whole) + 2, kLimit);
+
+  TempDir d;
+  write_file(d.file("in.xyz"), input);
+  Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.lst"}, [] {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit rl{kLimit, kLimit};
+    setrlimit(RLIMIT_FSIZE, &rl);
+  });
+  EXPECT_EQ(o.r.exit_code(), 38);
+  EXPECT_EQ(o.console, "");
+  expect_err_start(o, system_line("File too large") +
+                          report(38, "error during write, unit 11, file " + d.file("list.lst")));
+  for (const std::string name : {"list.lst", "L1.dat"}) {
+    SCOPED_TRACE(name);
+    std::string got = read_file(d.file(name));
+    EXPECT_LE(got.size(), kLimit);
+    EXPECT_TRUE(got.ends_with("\r\n"));
+    EXPECT_EQ(full.substr(0, got.size()), got);
+    EXPECT_EQ(got.size(), whole);  // both got every record before the one cut short
+  }
+}
+
+// A named pipe as the input, fed in 7-byte pieces that cut lines (and their
+// CR LF) apart: the run reads to its end and every record arrives whole.
+TEST(RecordFiles, NamedPipeFedInSmallPieces) {
+  TempDir d;
+  ASSERT_EQ(mkfifo(d.file("in.xyz").c_str(), 0644), 0);
+  std::string input = "Header of a piped survey\r\n", line_file = "Header of a piped survey\r\n";
+  std::string list = line_file;
+  for (int i = 0; i < 60; ++i) {
+    std::string line = (i < 30 ? "P1 " : "P2 ") + std::to_string(i) + " 0, note-" + std::string(i % 9, 'n');
+    input += line + (i % 4 == 0 ? "\n" : "\r\n");
+    std::string out = rec((i < 30 ? "P1 " : "P2 ") + std::to_string(i) + " 0  note-" + std::string(i % 9, 'n'), 1);
+    list += out;
+    if (i < 30) line_file += out;
+  }
+  std::string p2_file = "Header of a piped survey\r\n" + list.substr(line_file.size());
+  const std::string path = d.file("in.xyz");
+  std::thread writer([&] {
+    sigset_t pipe_signal;  // a reader that stops early gives EPIPE here
+    sigemptyset(&pipe_signal);
+    sigaddset(&pipe_signal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe_signal, nullptr);
+    int fd = -1;
+    for (int i = 0; i < 10000 && fd < 0; ++i)
+      if ((fd = open(path.c_str(), O_WRONLY | O_NONBLOCK)) < 0) usleep(1000);
+    if (fd < 0) return;
+    fcntl(fd, F_SETFL, 0);
+    for (size_t p = 0; p < input.size(); p += 7) {
+      if (write(fd, input.data() + p, std::min<size_t>(7, input.size() - p)) < 0) break;
+      usleep(300);
+    }
+    close(fd);
+  });
+  Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.lst"});
+  writer.join();
+  EXPECT_EQ(o.r.exit_code(), 0);
+  EXPECT_EQ(o.r.err, "");
+  EXPECT_EQ(o.console, " Processed: P1    29\r\n" + complete(2));
+  expect_files(d.path(), {{"P1.dat", line_file}, {"P2.dat", p2_file}, {"list.lst", list}});
+}
+
+// Inputs whose size is a multiple of the read block, or just off it, without
+// a final line end: the last line is still a record.
+TEST(RecordFiles, BlockSizedInputWithoutFinalLineEnd) {
+  for (size_t size : {8191u, 8192u, 8193u, 16384u}) {
+    SCOPED_TRACE(size);
+    std::string input, expected;
+    int i = 0;
+    while (input.size() + 30 < size) {
+      std::string line = "L1 0 " + std::to_string(i++);
+      input += line + "\n";
+      expected += rec(line, 2);
+    }
+    std::string last = "L1 0 " + std::to_string(i) + " ";
+    last += std::string(size - input.size() - last.size(), 'z');
+    input += last;
+    expected += rec(last, 2);
+    ASSERT_EQ(input.size(), size);
+    TempDir d;
+    write_file(d.file("in.xyz"), input);
+    Outcome o = run_in(d.path(), "in.xyz", kNoList);
+    EXPECT_EQ(o.r.exit_code(), 0);
+    EXPECT_EQ(o.console, complete(1));
+    expect_files(d.path(), {{"in.xyz", input}, {"L1.dat", expected}});
+  }
+}
+
+}  // namespace

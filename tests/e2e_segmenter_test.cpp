@@ -1,0 +1,266 @@
+// End-to-end: the line segmenter's output files and console lines, byte for
+// byte, for the grouping of records into segments, direction codes, blank and
+// long identifiers, line ends and the safety of line file names.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/spawn.h"
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+const std::string kAnnouncement = "  Processing the data file\r\n";
+
+std::string field(long v, size_t w) {
+  std::string s = std::to_string(v);
+  return s.size() > w ? std::string(w, '*') : std::string(w - s.size(), ' ') + s;
+}
+std::string rec(const std::string& text, int code) { return text + field(code, 4) + "\r\n"; }
+std::string txt(const std::string& text) { return text + "\r\n"; }
+std::string processed(const std::string& id, int n) { return " Processed: " + id + field(n, 6) + "\r\n"; }
+std::string complete(int n) { return " Processing complete: " + field(n, 6) + "\r\n"; }
+std::string report(int n, const std::string& text) {
+  return "runlib: severe (" + std::to_string(n) + "): " + text + "\r\r\n";
+}
+const std::string kNa = report(59, "list-directed I/O syntax error, unit -5, file Internal List-Directed Read");
+
+// Runs the program in dir on in.xyz; returns the result and the console text
+// after the announcement.
+std::pair<SpawnResult, std::string> run_in(const std::string& dir, const std::vector<std::string>& params) {
+  std::vector<std::string> args{"in.xyz"};
+  args.insert(args.end(), params.begin(), params.end());
+  SpawnResult r = run_segmentor(SpawnOptions{args, dir, "", false, {}});
+  size_t p = r.out.find(kAnnouncement);
+  std::string console = p == std::string::npos ? "<no announcement>" : r.out.substr(p + kAnnouncement.size());
+  return {r, console};
+}
+
+// Every regular file in dir except in.xyz, with its exact bytes.
+void expect_files(const std::string& dir, const Files& want) {
+  std::vector<std::string> names, want_names;
+  for (const std::string& n : list_dir(dir))
+    if (n != "in.xyz") names.push_back(n);
+  for (const auto& [n, bytes] : want) want_names.push_back(n);
+  EXPECT_EQ(names, want_names);
+  for (const auto& [n, bytes] : want) EXPECT_EQ(read_file(dir + "/" + n), bytes) << "file " << n;
+}
+
+std::string replace_at(std::string s, const std::string& dir) {
+  for (size_t p; (p = s.find('@')) != std::string::npos;) s.replace(p, 1, dir);
+  return s;
+}
+
+struct SegCase {
+  std::string name;
+  std::string input;
+  std::vector<std::string> params;  // nHead LineCol XCol YCol lstfil
+  Files files = {};                 // every output file afterwards
+  std::string console = "";         // after the announcement
+  int status = 0;
+  std::string err = "";             // start of standard error ("@": the directory)
+  Files before = {};                // files present before the run
+};
+void PrintTo(const SegCase& c, std::ostream* os) { *os << c.name; }
+
+const std::vector<std::string> kPlain{"0", "1", "2", "3", " "};
+const std::vector<std::string> kHead1{"1", "1", "2", "3", " "};
+const std::vector<std::string> kHead1List{"1", "1", "2", "3", "list.lst"};
+
+// A walk whose steps exercise every direction rule and tie; each record is
+// written with the code of the step to the next one, the last repeats it.
+SegCase directions() {
+  struct Step { int dx, dy, code; };
+  const Step steps[] = {{5, -5, 4}, {0, 0, 4},  {-3, 1, 3}, {10, 0, 1}, {0, 10, 2}, {5, 5, 2},  {-5, 5, 2},
+                        {-5, -5, 4}, {0, -1, 4}, {-2, 1, 3}, {2, -1, 1}, {1, -2, 4}, {-1, 2, 2}, {-7, 0, 3}};
+  SegCase c{"DirectionRulesAndTies", "", kPlain, {}, complete(1)};
+  int x = 0, y = 0;
+  std::string& out = c.files["L1.dat"];
+  for (const Step& s : steps) {
+    std::string line = "L1 " + std::to_string(x) + " " + std::to_string(y);
+    c.input += line + "\n";
+    out += rec(line, s.code);
+    x += s.dx;
+    y += s.dy;
+  }
+  std::string last = "L1 " + std::to_string(x) + " " + std::to_string(y);
+  c.input += last + "\n";
+  out += rec(last, 3);
+  return c;
+}
+
+std::vector<SegCase> cases() {
+  const std::string a80(80, 'A');
+  const std::string long1 = "L1 0 0 " + std::string(20000, 'x');
+  const std::string long2 = "L1 0 1" + std::string(1018, ' ') + "tail beyond the cut";
+  const std::string l1l1 = rec("L1 0 0", 2) + rec("L1 0 1", 2);
+  const std::string old_lines = [] {
+    std::string s;
+    for (int i = 0; i < 30; ++i) s += "old content of an earlier run, line " + std::to_string(i) + "\r\n";
+    return s;
+  }();
+  const std::string ctrl_z = "\x1a";
+  std::vector<SegCase> v = {
+      {"WorkedExample", "LINE X Y\nL1 100 200\nL1 110 200\nL1 110 215\nL2 0 0\nL2 0 -5\n", kHead1,
+       {{"L1.dat", txt("LINE X Y") + rec("L1 100 200", 1) + rec("L1 110 200", 2) + rec("L1 110 215", 2)},
+        {"L2.dat", txt("LINE X Y") + rec("L2 0 0", 4) + rec("L2 0 -5", 4)}},
+       processed("L1", 2) + complete(2)},
+      {"ListFileHeadersOnceEveryRecord", "Survey 2005  \n\nX,Y\tZ \nL1 100 200\nL1 110 200\nL2 0 0\n",
+       {"3", "1", "2", "3", "list.lst"},
+       {{"L1.dat", txt("Survey 2005") + txt("") + txt("X,Y\tZ") + rec("L1 100 200", 1) + rec("L1 110 200", 1)},
+        {"L2.dat", txt("Survey 2005") + txt("") + txt("X,Y\tZ") + rec("L2 0 0", 1)},
+        {"list.lst", txt("Survey 2005") + txt("") + txt("X,Y\tZ") + rec("L1 100 200", 1) + rec("L1 110 200", 1) +
+                         rec("L2 0 0", 1)}},
+       processed("L1", 1) + complete(2)},
+      {"SeparatorsBecomeBlanks",
+       "L1,100.5,200.25\n   \n\n  L1 \t 100.5 ,, 200.25  \nL1\t100.5,,200.25,extra\t,tail  \n", kPlain,
+       {{"L1.dat", rec("L1 100.5 200.25", 4) + rec("  L1   100.5    200.25", 4) +
+                       rec("L1 100.5  200.25 extra  tail", 4)}},
+       complete(1)},
+      directions(),
+      {"OneRecordSegmentsFirstAndLater", "A 0 0\nB 0 0\nB 5 0\nC 9 9\nD 1 1\nD 1 0\n", kPlain,
+       {{"A.dat", rec("A 0 0", 0)},
+        {"B.dat", rec("B 0 0", 1) + rec("B 5 0", 1)},
+        {"C.dat", rec("C 9 9", 1)},
+        {"D.dat", rec("D 1 1", 4) + rec("D 1 0", 4)}},
+       processed("B", 1) + complete(4)},
+      // The identifier column lies beyond the fields of the first record: the
+      // step from the start values (-1E32, -1E32) to (0, -1) is a tie -> 2.
+      {"BlankIdentifiersBeforeFirstNamed", "HDR\n0 -1\n5 6 L1\n5 9 L1\n", {"1", "3", "1", "2", "list.lst"},
+       {{"L1.dat", txt("HDR") + rec("5 6 L1", 2) + rec("5 9 L1", 2)},
+        {"list.lst", txt("HDR") + rec("0 -1", 2) + rec("5 6 L1", 2) + rec("5 9 L1", 2)}},
+       processed("", 1) + complete(1)},
+      {"TwoBlankIdentifierRecordsFirst", "4 0\n0 0\n3 3\n1 1 L1\n", {"0", "3", "1", "2", "list.lst"},
+       {{"L1.dat", rec("1 1 L1", 2)}, {"list.lst", rec("4 0", 3) + rec("0 0", 2) + rec("3 3", 2) + rec("1 1 L1", 2)}},
+       processed("", 3) + complete(1)},
+      {"BlankIdentifierAfterNamedSegment", "1 1 L1\n2 1 L1\n3 3\n3 5\n", {"0", "3", "1", "2", " "},
+       {{"L1.dat", rec("1 1 L1", 1) + rec("2 1 L1", 1)}, {".dat", rec("3 3", 2) + rec("3 5", 2)}},
+       processed("L1", 1) + complete(2)},
+      {"IdentifiersDifferingInCase", "L1 0 0\nL1 0 1\nl1 0 2\n", kPlain,
+       {{"L1.dat", l1l1}, {"l1.dat", rec("l1 0 2", 2)}}, processed("L1", 1) + complete(2)},
+      {"IdentifiersOf80AndMoreCharacters",
+       a80 + " 0 0\n" + a80 + "X 0 1\n" + a80 + "YZ 0 2\nB 0 0\n", kPlain,
+       {{a80 + ".dat", rec(a80 + " 0 0", 2) + rec(a80 + "X 0 1", 2) + rec(a80 + "YZ 0 2", 2)},
+        {"B.dat", rec("B 0 0", 2)}},
+       processed(a80, 2) + complete(2)},
+      {"RecordsLongerThan1024AreCut", long1 + "\n" + long2 + "\nL1 0 2\n", kPlain,
+       {{"L1.dat", rec(long1.substr(0, 1024), 2) + rec("L1 0 1", 2) + rec("L1 0 2", 2)}}, complete(1)},
+      {"EndsCrLf", "L1 0 0\r\nL1 0 1\r\n", kPlain, {{"L1.dat", l1l1}}, complete(1)},
+      {"EndsLf", "L1 0 0\nL1 0 1\n", kPlain, {{"L1.dat", l1l1}}, complete(1)},
+      {"EndsMissingFinalTerminator", "L1 0 0\r\nL1 0 1", kPlain, {{"L1.dat", l1l1}}, complete(1)},
+      // A file of lines ended by CR alone is one line; its final CR, before
+      // the line end supplied at the end of the file, is dropped.
+      {"EndsLoneCrIsOneLine", "L1 0 0 \rL1 0 1 \r", kPlain, {{"L1.dat", rec("L1 0 0 \rL1 0 1", 0)}}, complete(1)},
+      {"EndsCrCrLfKeepsOneCr", "L1 0 0 a\r\r\nL1 0 1 b\r\r\n", kPlain,
+       {{"L1.dat", rec("L1 0 0 a\r", 2) + rec("L1 0 1 b\r", 2)}}, complete(1)},
+      {"EndsCrCrLfAfterCoordinate", "L1 0 0\r\nL1 0 1\r\r\n", kPlain, {{"L1.dat", ""}}, "", 59, kNa},
+      {"CtrlZLineEndsInput", "L1 0 0\nL1 0 1\n" + ctrl_z + "\nL1 9 9\n", kPlain, {{"L1.dat", l1l1}}, complete(1)},
+      {"CtrlZCrLfLineEndsInput", "L1 0 0\nL1 0 1\n" + ctrl_z + "\r\nL1 9 9\n", kPlain, {{"L1.dat", l1l1}},
+       complete(1)},
+      {"CtrlZLastLineEndsInput", "L1 0 0\nL1 0 1\n" + ctrl_z, kPlain, {{"L1.dat", l1l1}}, complete(1)},
+      {"CtrlZInsideRecordIsContent", "L1 0 0\nL1 0 1 " + ctrl_z + "\n", kPlain,
+       {{"L1.dat", rec("L1 0 0", 2) + rec("L1 0 1 " + ctrl_z, 2)}}, complete(1)},
+      {"EmptyInputWithListFile", "", {"0", "1", "2", "3", "list.lst"}, {{"list.lst", ""}}, complete(0)},
+      {"EmptyInput", "", kPlain, {}, complete(0)},
+      {"InputShorterThanHeaders", "H1\nH2\n", {"3", "1", "2", "3", "list.lst"}, {}, complete(0)},
+      {"CtrlZWithinHeaders", "H1\n" + ctrl_z + "\nL1 0 0\n", {"2", "1", "2", "3", "list.lst"}, {}, complete(0)},
+      {"ExactlyTheHeaders", "H1\nH2\n", {"2", "1", "2", "3", "list.lst"}, {{"list.lst", "H1\r\nH2\r\n"}},
+       complete(0)},
+      {"HeadersThenBlankLines", "H1\nH2\n\n   \n", {"2", "1", "2", "3", "list.lst"},
+       {{"list.lst", "H1\r\nH2\r\n"}}, complete(0)},
+      {"RepeatedIdentifierAppends", "HDR\nL1 0 0\nL1 1 0\nL2 5 5\nL1 7 7\nL1 7 9\n", kHead1,
+       {{"L1.dat", txt("HDR") + rec("L1 0 0", 1) + rec("L1 1 0", 1) + rec("L1 7 7", 2) + rec("L1 7 9", 2)},
+        {"L2.dat", txt("HDR") + rec("L2 5 5", 1)}},
+       processed("L1", 1) + complete(3)},
+      {"RepeatedIdentifierReplacesOldFile", "L1 0 0\nL1 1 0\nL2 5 5\nL1 7 7\nL1 7 9\n", kPlain,
+       {{"L1.dat", rec("L1 0 0", 1) + rec("L1 1 0", 1) + rec("L1 7 7", 2) + rec("L1 7 9", 2)},
+        {"L2.dat", rec("L2 5 5", 1)}},
+       processed("L1", 1) + complete(3), 0, "", {{"L1.dat", old_lines}}},
+      {"DotSlashNamesTheSameFile", "HDR\nL1 0 0\nL1 0 1\n./L1 0 2\n./L1 0 3\n", kHead1,
+       {{"L1.dat", txt("HDR") + l1l1 + rec("./L1 0 2", 2) + rec("./L1 0 3", 2)}},
+       processed("L1", 1) + complete(2), 0, "", {{"L1.dat", old_lines}}},
+      {"UnreadableCoordinateKeepsEarlierRecords", "HDR\nL1 0 0\nL1 0 1\nL2 0 0\nL2 N/A 0\nL2 0 1\n", kHead1List,
+       {{"L1.dat", txt("HDR") + l1l1}, {"L2.dat", txt("HDR")}, {"list.lst", txt("HDR") + l1l1}},
+       processed("L1", 1), 59, kNa},
+  };
+  return v;
+}
+
+class SegmenterRuns : public testing::TestWithParam<SegCase> {};
+
+TEST_P(SegmenterRuns, ExactFilesAndConsole) {
+  const SegCase& c = GetParam();
+  TempDir d;
+  write_file(d.file("in.xyz"), c.input);
+  for (const auto& [n, bytes] : c.before) write_file(d.file(n), bytes);
+  auto [r, console] = run_in(d.path(), c.params);
+  EXPECT_EQ(r.exit_code(), c.status);
+  EXPECT_EQ(c.status == 0 ? console : console, c.console);
+  if (c.status == 0) {
+    EXPECT_EQ(r.err, "");
+  } else {
+    std::string err = replace_at(c.err, d.path());
+    EXPECT_EQ(r.err.substr(0, err.size()), err);
+  }
+  expect_files(d.path(), c.files);
+  EXPECT_EQ(read_file(d.file("in.xyz")), c.input);
+}
+
+INSTANTIATE_TEST_SUITE_P(Segmenter, SegmenterRuns, testing::ValuesIn(cases()),
+                         [](const testing::TestParamInfo<SegCase>& i) { return i.param.name; });
+
+// Line file names stay below the current directory; subdirectories that
+// exist may be used, a missing one is reported.
+TEST(SegmenterPaths, LineFileNames) {
+  TempDir outside;
+  struct PathCase {
+    std::string id;
+    int status;
+    std::string err;   // "@": the working directory, "^": its parent
+    std::string file;  // the line file that must hold the segment (status 0)
+  };
+  const std::string bad_name = "file name specification error, unit 12, file ";
+  const std::vector<PathCase> path_cases = {
+      {"../x", 43, report(43, bad_name + "^/x.dat"), ""},
+      {"a/../../x", 43, report(43, bad_name + "^/x.dat"), ""},
+      {outside.path() + "/x", 43, report(43, bad_name + outside.path() + "/x.dat"), ""},
+      {"a/../L1", 43, report(43, bad_name + "@/L1.dat"), ""},
+      {"nosub/L1", 29, report(29, "file not found, unit 12, file @/nosub/L1.dat"), ""},
+      {"sub/L1", 0, "", "sub/L1.dat"},
+      {"..L1", 0, "", "..L1.dat"},
+  };
+  for (const PathCase& c : path_cases) {
+    SCOPED_TRACE(c.id);
+    TempDir parent;
+    const std::string dir = parent.file("w");
+    ASSERT_EQ(mkdir(dir.c_str(), 0777), 0);
+    ASSERT_EQ(mkdir((dir + "/a").c_str(), 0777), 0);
+    ASSERT_EQ(mkdir((dir + "/sub").c_str(), 0777), 0);
+    const std::string input = "L0 0 0\n" + c.id + " 0 1\n" + c.id + " 0 2\n";
+    write_file(dir + "/in.xyz", input);
+    auto [r, console] = run_in(dir, kPlain);
+    EXPECT_EQ(r.exit_code(), c.status);
+    if (c.status == 0) {
+      EXPECT_EQ(console, complete(2));
+      EXPECT_EQ(r.err, "");
+      EXPECT_EQ(read_file(dir + "/" + c.file), rec(c.id + " 0 1", 2) + rec(c.id + " 0 2", 2));
+    } else {
+      std::string err = c.err;
+      for (size_t p; (p = err.find('^')) != std::string::npos;) err.replace(p, 1, parent.path());
+      err = replace_at(err, dir);
+      EXPECT_EQ(r.err.substr(0, err.size()), err);
+      EXPECT_EQ(console, "");
+      EXPECT_EQ(list_dir(parent.path()), std::vector<std::string>{});
+      EXPECT_EQ(list_dir(outside.path()), std::vector<std::string>{});
+      EXPECT_EQ(list_dir(dir + "/a"), std::vector<std::string>{});
+      EXPECT_FALSE(file_exists(dir + "/nosub"));
+    }
+    EXPECT_EQ(read_file(dir + "/L0.dat"), rec("L0 0 0", 0));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// File names as the file system sees them, and the existence check.
+#include "textio/resolved_name.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string cwd() {
+  char buf[PATH_MAX];
+  EXPECT_NE(getcwd(buf, sizeof buf), nullptr);
+  return buf;
+}
+
+// The current directory as the prefix of a name below it ("" for "/").
+std::string base() { return cwd() == "/" ? "" : cwd(); }
+
+std::string parent() {
+  std::string c = cwd();
+  size_t slash = c.rfind('/');
+  return slash == 0 ? "" : c.substr(0, slash);
+}
+
+struct NameCase {
+  const char* name;
+  std::string given;
+  std::string expected;
+};
+
+std::vector<NameCase> name_cases() {
+  const std::string b = base();
+  return {
+      {"Relative", "data.xyz", b + "/data.xyz"},
+      {"LeadingAndTrailingBlanks", "   data.xyz    ", b + "/data.xyz"},
+      {"TrailingNuls", std::string("data.xyz\0\0", 10), b + "/data.xyz"},
+      {"TrailingBlanksAndNulsMixed", std::string("data.xyz \0 \0", 12), b + "/data.xyz"},
+      {"InnerBlankKept", "my data.xyz", b + "/my data.xyz"},
+      {"FixedTextPaddedTo80", (std::string("L1.dat") + std::string(74, ' ')), b + "/L1.dat"},
+      {"Absolute", "/tmp/x.dat", "/tmp/x.dat"},
+      {"AbsoluteWithBlanks", "  /tmp/x.dat ", "/tmp/x.dat"},
+      {"DotComponents", "./a/./b.dat", b + "/a/b.dat"},
+      {"DotDotComponent", "a/../b.dat", b + "/b.dat"},
+      {"LeadingDotDot", "../b.dat", parent() + "/b.dat"},
+      {"AbsoluteDotDot", "/tmp/a/../b/./c", "/tmp/b/c"},
+      {"DotDotAboveRoot", "/../../x", "/x"},
+      {"SubdirectoryKept", "sub/L1.dat", b + "/sub/L1.dat"},
+      {"Empty", "", ""},
+      {"Blank", "     ", ""},
+      {"Blank80", std::string(80, ' '), ""},
+      {"OnlyNuls", std::string(3, '\0'), ""},
+      {"NameAfterFirst256Ignored", std::string(256, ' ') + "late.dat", ""},
+      {"CutAt256BeforeTrimming", "/" + std::string(254, 'a') + " tail", "/" + std::string(254, 'a')},
+      {"CutAt256", "/" + std::string(300, 'n'), "/" + std::string(255, 'n')},
+  };
+}
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
+
+class ResolveName : public testing::TestWithParam<NameCase> {};
+
+TEST_P(ResolveName, Resolves) { EXPECT_EQ(resolve_name(GetParam().given), GetParam().expected); }
+
+INSTANTIATE_TEST_SUITE_P(Given, ResolveName, testing::ValuesIn(name_cases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ResolveNameLimit, AbsoluteFormUpTo256IsUsedLongerKeepsTrimmedName) {
+  const std::string b = base();
+  ASSERT_LT(b.size(), 200u) << "test needs a short current directory";
+  std::string fits(255 - b.size(), 'f');  // base + "/" + name = 256 characters
+  EXPECT_EQ(resolve_name(fits), b + "/" + fits);
+  std::string too_long(256 - b.size(), 'g');  // 257 characters when absolute
+  EXPECT_EQ(resolve_name("  " + too_long + "  "), too_long);
+  // The length that counts is that of the resolved form.
+  std::string shrinks = "x/../" + std::string(254 - b.size(), 'h');
+  EXPECT_EQ(resolve_name(shrinks), b + "/" + std::string(254 - b.size(), 'h'));
+}
+
+TEST(NameExists, AnyKindOfEntry) {
+  char dir[] = "/tmp/resolved_name_testXXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string file = std::string(dir) + "/file.xyz";
+  FILE* f = fopen(file.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  fclose(f);
+
+  EXPECT_TRUE(name_exists(resolve_name(file)));
+  EXPECT_TRUE(name_exists(resolve_name("  " + file + "  ")));
+  EXPECT_TRUE(name_exists(resolve_name(dir)));
+  EXPECT_TRUE(name_exists(resolve_name("/dev/null")));
+  EXPECT_FALSE(name_exists(resolve_name(std::string(dir) + "/missing.xyz")));
+  EXPECT_FALSE(name_exists(resolve_name(std::string(dir) + "/missing/file.xyz")));
+  EXPECT_FALSE(name_exists(resolve_name("   ")));
+  EXPECT_FALSE(name_exists(""));
+
+  remove(file.c_str());
+  rmdir(dir);
+}
+
+}  // namespace
