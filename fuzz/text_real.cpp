@@ -1,0 +1,22 @@
+// A coordinate field read as a real: a value or failure 59, 64 or 24.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "fuzz/fuzz_ending.h"
+#include "textio/free_format.h"
+#include "textio/number_conversion.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  fuzz_run([&] {
+    double x = 12.5;
+    read_text_value(text.substr(0, kTextLength), x);
+    if (std::isnan(x) || std::isinf(x)) abort();  // never a value out of range
+  });
+  // The converter on the whole text, as for a token longer than a field.
+  double y;
+  if (numeric_token_valid(text) && convert_real(text, &y) && (std::isnan(y) || std::isinf(y))) abort();
+  return 0;
+}

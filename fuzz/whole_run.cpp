@@ -1,0 +1,60 @@
+// A whole run over an arbitrary input file in a scratch directory. The first
+// bytes choose the parameters; the rest is the input file.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "driver/run_driver.h"
+#include "fuzz/fuzz_ending.h"
+#include "splitting/line_segmenter.h"
+#include "textio/record_files.h"
+
+namespace {
+
+const std::filesystem::path& scratch() {
+  static std::filesystem::path dir = [] {
+    char tmpl[] = "/tmp/segmentor-fuzz-XXXXXX";
+    if (!mkdtemp(tmpl) || chdir(tmpl) != 0) abort();
+    // Progress lines are not what is tested here.
+    if (dup2(open("/dev/null", O_WRONLY), 1) != 1) abort();
+    return std::filesystem::path(tmpl);
+  }();
+  return dir;
+}
+
+void empty_scratch() {
+  for (const auto& e : std::filesystem::directory_iterator(scratch())) std::filesystem::remove_all(e.path());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 4) return 0;
+  scratch();
+  empty_scratch();
+  FILE* f = fopen("in.xyz", "wb");
+  fwrite(data + 4, 1, size - 4, f);
+  fclose(f);
+  RunParameters p;
+  p.infile = make_text80("in.xyz");
+  p.nHead = data[0] % 4;
+  p.LineCol = 1 + data[1] % 4;
+  p.XCol = 1 + data[2] % 4;
+  p.YCol = 1 + (data[3] & 0x7F) % 4;
+  p.lstfil = make_text80(data[3] & 0x80 ? "list.lst" : "");
+  p.last_column = std::max({p.LineCol, p.XCol, p.YCol});
+  fuzz_run([&] {
+    segment_lines(p);
+    end_run(0);
+  });
+  // Whatever the ending, no descriptor stays open.
+  for (int unit = kUnitInput; unit <= kUnitLine; ++unit)
+    if (connection(unit).connected) abort();
+  return 0;
+}
