@@ -40,7 +40,7 @@ void write_line(size_t lead, std::string_view text, const int32_t* number) {
   LineBuffer buf(n);
   char* p = buf.data();
   memset(p, ' ', lead);
-  memcpy(p + lead, text.data(), text.size());
+  text.copy(p + lead, text.size());
   size_t len = lead + text.size();
   if (number) {
     put_int_field(p + len, *number, 6);

@@ -5,7 +5,7 @@
 Text80 make_text80(std::string_view s) {
   Text80 t;
   size_t n = s.size() < kTextLength ? s.size() : kTextLength;
-  memcpy(t.c, s.data(), n);
+  s.copy(t.c, n);
   memset(t.c + n, ' ', kTextLength - n);
   return t;
 }
