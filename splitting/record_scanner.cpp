@@ -3,18 +3,27 @@
 #include "textio/free_format.h"
 #include "textio/record_files.h"
 
+namespace {
+
+// TAB and comma become blanks; every other byte stays.
+struct Normalised {
+  char to[256];
+  constexpr Normalised() : to() {
+    for (int c = 0; c < 256; ++c) to[c] = c == '\t' || c == ',' ? ' ' : static_cast<char>(c);
+  }
+};
+constexpr Normalised kNormalised;
+
+}  // namespace
+
 bool next_record(DataRecord& record) {
   std::string_view line;
   do {
     if (!read_record(kUnitInput, &line)) return false;
   } while (is_blank(line));  // a TAB or a comma makes a line not blank
-  size_t len = 0, kept = 0;
-  for (char c : line) {
-    if (c == '\t' || c == ',') c = ' ';
-    record.text[len++] = c;
-    if (c != ' ') kept = len;
-  }
-  record.len = kept;
+  char* out = record.text;
+  for (char c : line) *out++ = kNormalised.to[static_cast<unsigned char>(c)];
+  record.len = trimmed_length(record.text, line.size());
   return true;
 }
 

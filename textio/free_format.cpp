@@ -65,16 +65,25 @@ void skip_blanks(Source& s) {
   }
 }
 
-// Where a token that ends at one of `stops` ends.
-size_t token_end(const Source& s, std::string_view stops) {
+// The characters that end a token of one class, as a table: tokens are
+// scanned once per coordinate of every record.
+struct Stops {
+  bool is[256] = {};
+  constexpr explicit Stops(std::string_view chars) {
+    for (char c : chars) is[static_cast<unsigned char>(c)] = true;
+  }
+};
+
+constexpr Stops kNumericStops{{" \t)*,/", 6}};
+constexpr Stops kUndelimitedStops{{" \t\n\0,/", 6}};
+constexpr Stops kTruthStops{{" \t\n),/", 6}};
+
+// Where a token that starts at the current position ends.
+size_t token_end(const Source& s, const Stops& stops) {
   size_t i = s.pos;
-  while (i < s.len && stops.find(s.rec[i]) == std::string_view::npos) ++i;
+  while (i < s.len && !stops.is[static_cast<unsigned char>(s.rec[i])]) ++i;
   return i;
 }
-
-const std::string_view kNumericStops{" \t)*,/", 6};
-const std::string_view kUndelimitedStops{" \t\n\0,/", 6};
-const std::string_view kTruthStops{" \t\n),/", 6};
 
 bool is_truth_letter(char c) { return c == 'T' || c == 't' || c == 'F' || c == 'f'; }
 
@@ -169,6 +178,10 @@ void read_value(Source& s, const Target& t) {
       CharacterValue v;
       read_undelimited(s, v);
       assign_text(t, v);
+      return;
+    }
+    if (t.kind == Kind::real && !repeat && convert_short_decimal(token, t.real)) {
+      s.pos = end;  // a plain decimal, the usual coordinate
       return;
     }
     if (token.empty() || !numeric_token_valid(token)) fail(s, kSyntaxError);

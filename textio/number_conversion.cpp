@@ -53,6 +53,12 @@ bool split_real(std::string_view t, RealParts* r) {
   return true;
 }
 
+bool is_zero(std::string_view mantissa) {
+  for (char c : mantissa)
+    if (c != '0' && c != '.') return false;
+  return true;
+}
+
 // The power of ten of the mantissa's first significant digit.
 long leading_power(std::string_view mantissa) {
   size_t point = mantissa.find('.');
@@ -91,11 +97,39 @@ bool numeric_token_valid(std::string_view t) {
   return any_digit && digit_after_sign;
 }
 
+// A plain decimal of at most 15 digits, such as most coordinates, converts
+// exactly: its digits and the power of ten are both exact doubles, so one
+// multiplication or division rounds correctly.
+bool convert_short_decimal(std::string_view t, double* out) {
+  static const double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const char* p = t.data();
+  const char* end = p + t.size();
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  uint64_t digits = 0;  // wraps harmlessly for tokens that are too long
+  const char* first = p;
+  while (p < end && is_digit(*p)) digits = digits * 10 + static_cast<uint64_t>(*p++ - '0');
+  size_t count = static_cast<size_t>(p - first);
+  size_t fraction = 0;
+  if (p < end && *p == '.') {
+    const char* point = ++p;
+    while (p < end && is_digit(*p)) digits = digits * 10 + static_cast<uint64_t>(*p++ - '0');
+    fraction = static_cast<size_t>(p - point);
+  }
+  count += fraction;
+  if (p != end || count == 0 || count > 15) return false;
+  double value = static_cast<double>(digits) / kPowers[fraction];
+  *out = negative ? -value : value;
+  return true;
+}
+
 bool convert_real(std::string_view t, double* out) {
+  if (convert_short_decimal(t, out)) return true;
   RealParts r;
   if (!split_real(t, &r)) return false;
   double zero = r.negative ? -0.0 : 0.0;
-  if (r.mantissa.find_first_not_of("0.") == std::string_view::npos) {
+  if (is_zero(r.mantissa)) {
     *out = zero;
     return true;
   }
