@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "fuzz/fuzz_ending.h"
 #include "textio/free_format.h"
@@ -18,5 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The converter on the whole text, as for a token longer than a field.
   double y;
   if (numeric_token_valid(text) && convert_real(text, &y) && (std::isnan(y) || std::isinf(y))) abort();
+  // The exact shortcut for plain decimals agrees with the C library, which
+  // rounds correctly too.
+  double quick;
+  if (convert_short_decimal(text, &quick)) {
+    std::string copy(text);
+    double reference = strtod(copy.c_str(), nullptr);
+    if (memcmp(&quick, &reference, sizeof quick) != 0) abort();
+  }
   return 0;
 }
