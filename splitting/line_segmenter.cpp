@@ -1,6 +1,7 @@
 #include "splitting/line_segmenter.h"
 
 #include <cmath>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <utility>
@@ -74,15 +75,16 @@ void open_line_file(Segmenter& s) {
 }
 
 void start_segment(Segmenter& s) {
-  if (!s.pending->blank()) {
-    write_pending(s);
-    close_unit(kUnitLine);
-    s.line_open = false;
-    if (s.steps >= 1) {
-      std::string text = " Processed: ";
-      text += s.previous.view();
-      write_count_line(text, s.steps);
-    }
+  bool pending = !s.pending->blank();
+  write_pending(s);
+  // Closed even when no record is pending (a record of separators only):
+  // a line file is never left open behind the next one.
+  close_unit(kUnitLine);
+  s.line_open = false;
+  if (pending && s.steps >= 1) {
+    std::string text = " Processed: ";
+    text += s.previous.view();
+    write_count_line(text, s.steps);
   }
   s.pending->len = 0;
   ++s.segments;
@@ -131,7 +133,7 @@ void segment_lines(const RunParameters& p) {
     if (!next_record(*s.data)) return finish(s);
     scan_record(*s.data, s.columns, s.current, s.x, s.y);
     if (s.current == s.previous) {
-      ++s.steps;
+      if (s.steps < INT32_MAX) ++s.steps;  // beyond, the count line shows asterisks anyway
       s.code = direction_code(s.x - s.previous_x, s.y - s.previous_y);
     } else {
       start_segment(s);

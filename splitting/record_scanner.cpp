@@ -1,5 +1,7 @@
 #include "splitting/record_scanner.h"
 
+#include <cstdint>
+
 #include "textio/free_format.h"
 #include "textio/record_files.h"
 
@@ -27,12 +29,26 @@ bool next_record(DataRecord& record) {
   return true;
 }
 
+namespace {
+
+// The first of the three columns at or after `column`: past the record's end
+// every field is blank, and only these columns take their field.
+int64_t next_used_column(const Columns& c, int64_t column) {
+  int64_t next = INT64_MAX;
+  for (int64_t used : {c.line, c.x, c.y})
+    if (used >= column && used < next) next = used;
+  return next;
+}
+
+}  // namespace
+
 void scan_record(const DataRecord& record, const Columns& columns, LineId& id, double& x, double& y) {
   const char* text = record.text;
   size_t len = record.len;
   size_t pos = 0;
   while (pos < len && text[pos] == ' ') ++pos;
-  for (int32_t column = 1; column <= columns.last; ++column) {
+  for (int64_t column = 1; column <= columns.last; ++column) {
+    if (pos == len && (column = next_used_column(columns, column)) > columns.last) break;
     size_t end = pos;
     while (end < len && text[end] != ' ') ++end;
     // Fields beyond the record's end are blank.

@@ -2,6 +2,7 @@
 // byte, for the grouping of records into segments, direction codes, blank and
 // long identifiers, line ends and the safety of line file names.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -105,6 +106,9 @@ std::vector<SegCase> cases() {
   }();
   const std::string ctrl_z = "\x1a";
   std::vector<SegCase> v = {
+      // Columns far beyond the record: every field there is blank.
+      {"LineColumnAtTheLargestNumber", "L1 1 2\nL1 2 3\n", {"0", "2147483647", "2", "3", " "}, {},
+       complete(0)},
       {"WorkedExample", "LINE X Y\nL1 100 200\nL1 110 200\nL1 110 215\nL2 0 0\nL2 0 -5\n", kHead1,
        {{"L1.dat", txt("LINE X Y") + rec("L1 100 200", 1) + rec("L1 110 200", 2) + rec("L1 110 215", 2)},
         {"L2.dat", txt("LINE X Y") + rec("L2 0 0", 4) + rec("L2 0 -5", 4)}},
@@ -264,3 +268,34 @@ TEST(SegmenterPaths, LineFileNames) {
 }
 
 }  // namespace
+
+// A record of separators only is a segment with a blank identifier whose
+// record is never written; its line file is still closed before the next one
+// opens, so a long run never runs out of descriptors.
+TEST(SegmenterFiles, SeparatorOnlyRecordsLeaveNoLineFileOpen) {
+  TempDir d;
+  std::string input;
+  for (int i = 0; i < 40; ++i) input += "L" + std::to_string(i) + "\n,\n";
+  write_file(d.file("in.xyz"), input);
+  SpawnOptions o{{"in.xyz", "0", "1", "1", "1", " "}, d.path(), "", false, [] {
+                   rlimit few{12, 12};
+                   setrlimit(RLIMIT_NOFILE, &few);
+                 }};
+  SpawnResult r = run_segmentor(o);
+  EXPECT_EQ(r.exit_code(), 0) << r.err;
+  EXPECT_EQ(list_dir(d.path()).size(), 42u);  // in.xyz, .dat and L0.dat to L39.dat
+  EXPECT_EQ(read_file(d.file("L39.dat")), rec("L39", 0));
+  EXPECT_EQ(read_file(d.file(".dat")), "");
+}
+
+// A line that comes back goes on writing to its line file, also when that
+// file is a named pipe, which cannot be positioned.
+TEST(SegmenterFiles, ReturningLineFileThatIsAPipe) {
+  TempDir d;
+  write_file(d.file("in.xyz"), "A 1 2\nB 1 2\nA 3 4\n");
+  ASSERT_EQ(mkfifo(d.file("A.dat").c_str(), 0666), 0);
+  auto [r, console] = run_in(d.path(), kPlain);
+  EXPECT_EQ(r.exit_code(), 0) << r.err;
+  EXPECT_EQ(console, complete(3));
+  EXPECT_EQ(read_file(d.file("B.dat")), rec("B 1 2", 0));
+}

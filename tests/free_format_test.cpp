@@ -111,6 +111,7 @@ const IntCase kIntegerCases[] = {
     {"*7", kSyntax}, {"1.5*3", kConversion}, {"3*x", kSyntax},
     // parentheses
     {"(5,3)", kOk, 5}, {"( 5 )", kOk, 5}, {")", kSyntax}, {")5", kSyntax},
+    {"(,5)", kOk, 5}, {"( , 5)", kOk, 5}, {"(,,5)", kOk, kIntSentinel}, {"(,(,5)", kOk, kIntSentinel},
     // token syntax
     {"12abc", kSyntax}, {"abc", kSyntax}, {"N/A", kSyntax}, {"--5", kSyntax},
     {"+-1", kSyntax}, {"+", kSyntax}, {"-", kSyntax}, {".", kSyntax},

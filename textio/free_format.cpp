@@ -151,8 +151,18 @@ void read_value(Source& s, const Target& t) {
   skip_blanks(s);
   // After a repeat count the value is scanned as for a numeric target.
   bool numeric = t.kind != Kind::text;
+  // A comma right after a "(" separates it from the value, once per read;
+  // any other comma met before a value is a null value.
+  bool after_paren = false, comma_consumed = false;
   for (;;) {
     char c = s.peek();
+    if (c == ',' && after_paren && !comma_consumed) {
+      comma_consumed = true;
+      after_paren = false;
+      ++s.pos;
+      skip_blanks(s);
+      continue;
+    }
     if (c == ',' || c == '/') return;
     if (c == '\'' || c == '"') {
       CharacterValue v;
@@ -164,6 +174,7 @@ void read_value(Source& s, const Target& t) {
     if (t.kind == Kind::integer && c == '(') {
       ++s.pos;
       skip_blanks(s);
+      after_paren = true;
       continue;
     }
     if (numeric && (c == '(' || c == ')')) fail(s, kSyntaxError);

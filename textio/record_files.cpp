@@ -104,6 +104,7 @@ FileId unit_file_id(int unit) { return connection(unit).id; }
 
 void continue_at_end(int unit) {
   Connection& c = connection(unit);
+  if (!c.regular) return;  // a pipe or a device just goes on
   off_t end = lseek(c.fd, 0, SEEK_END);
   if (end < 0) {
     c.saved_errno = errno;
