@@ -28,6 +28,12 @@ const std::filesystem::path& scratch() {
   return dir;
 }
 
+size_t open_descriptors() {
+  size_t n = 0;
+  for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) n += e.exists() ? 1 : 0;
+  return n;
+}
+
 void empty_scratch() {
   for (const auto& e : std::filesystem::directory_iterator(scratch())) std::filesystem::remove_all(e.path());
 }
@@ -37,6 +43,7 @@ void empty_scratch() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;
   scratch();
+  static const size_t descriptors = open_descriptors();
   empty_scratch();
   FILE* f = fopen("in.xyz", "wb");
   fwrite(data + 4, 1, size - 4, f);
@@ -56,5 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Whatever the ending, no descriptor stays open.
   for (int unit = kUnitInput; unit <= kUnitLine; ++unit)
     if (connection(unit).connected) abort();
+  if (open_descriptors() != descriptors) abort();
   return 0;
 }
