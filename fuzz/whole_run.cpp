@@ -25,6 +25,12 @@ const std::filesystem::path& scratch() {
     if (dup2(open("/dev/null", O_WRONLY), 1) != 1) abort();
     return std::filesystem::path(tmpl);
   }();
+  // Registered once the path exists, so it runs before the path is destroyed.
+  static const int removed_at_exit = atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch(), ignored);
+  });
+  (void)removed_at_exit;
   return dir;
 }
 
