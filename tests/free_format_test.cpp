@@ -62,6 +62,20 @@ class FreeFormat : public ::testing::Test {
     fd_ = p[0];
     run_state().console_in.fd = fd_;
   }
+  // Runs each case through a console read into a text target.
+  template <typename Case, size_t N>
+  void expect_text_reads(const Case (&cases)[N], void (*read)(Text80&)) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE("console [" + shown(c.in) + "]");
+      console(c.in);
+      Text80 v = make_text80(kTextSentinel);
+      const long long status = run_status([&] { read(v); });
+      EXPECT_EQ(status, c.status);
+      if (status == kOk && c.status == kOk) {
+        EXPECT_EQ(v.view(), make_text80(c.value).view());
+      }
+    }
+  }
   void close_input() {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
@@ -266,16 +280,7 @@ TEST_F(FreeFormat, TextFromConsole) {
       {"", kEnd}, {"\n \n\t\n", kEnd}, {"\x1a\nname\n", kEnd}, {"\x1a\r\nname\n", kEnd},
       {"\x1a", kEnd}, {"\x1a\x1a\n", kOk, "\x1a\x1a"},
   };
-  for (const TextCase& c : cases) {
-    SCOPED_TRACE("console [" + shown(c.in) + "]");
-    console(c.in);
-    Text80 v = make_text80(kTextSentinel);
-    const long long status = run_status([&] { read_console_value(v); });
-    EXPECT_EQ(status, c.status);
-    if (status == kOk && c.status == kOk) {
-      EXPECT_EQ(v.view(), make_text80(c.value).view());
-    }
-  }
+  expect_text_reads(cases, read_console_value);
 }
 
 TEST_F(FreeFormat, ConsoleLineRead) {
@@ -295,16 +300,7 @@ TEST_F(FreeFormat, ConsoleLineRead) {
       {"", kEnd},
       {"\x1a\nname\n", kEnd},
   };
-  for (const TextCase& c : cases) {
-    SCOPED_TRACE("console [" + shown(c.in) + "]");
-    console(c.in);
-    Text80 v = make_text80(kTextSentinel);
-    const long long status = run_status([&] { read_console_line(v); });
-    EXPECT_EQ(status, c.status);
-    if (status == kOk && c.status == kOk) {
-      EXPECT_EQ(v.view(), make_text80(c.value).view());
-    }
-  }
+  expect_text_reads(cases, read_console_line);
 }
 
 // Every console read starts on a new line and drops the rest of the last
