@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 /*
  * floor: the least work a program with segmentor's output must do.
  *

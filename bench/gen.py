@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Make a survey XY data file for the segmentor benchmark.
 
     gen.py [--records N] [--lines L] [--seed S] [--nhead H] [--extra K]

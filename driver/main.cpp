@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Segmentor: splits a survey data file into one file per survey line.
 #include "driver/run_driver.h"
 #include "driver/start_up.h"

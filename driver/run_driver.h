@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The run driver: banner, usage text, the six run parameters from the
 // command arguments or from prompts, the existence check, validation.
 #pragma once

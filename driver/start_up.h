@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Run-time conditions set before anything else runs.
 #pragma once
 

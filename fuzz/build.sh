@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the libFuzzer targets with clang into fuzz/out/.
 # Usage: fuzz/build.sh
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The run driver's console dialogue over arbitrary standard-input bytes: a
 // name, four numbers and a line, until the input ends or a failure.
 #include <sys/mman.h>

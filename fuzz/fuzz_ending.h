@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Fuzz targets may not end the process: a run that ends (a failure report,
 // a stop or the normal end) throws instead, and the next input starts from a
 // fresh run state.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The record scanner over an arbitrary record and column choice.
 #include <algorithm>
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Replays fuzz inputs without libFuzzer: every file named, or every file in
 // a directory named, goes through the target once.
 #include <cstdint>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Fuzzes one target for a while, growing its corpus in fuzz/corpus/<target>.
 # Usage: fuzz/run.sh <target> [seconds]   (targets: text_real text_integer
 # console_reads record_scanner whole_run)

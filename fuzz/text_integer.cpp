@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A command argument read as an integer: a value or failure 59, 64 or 24.
 #include <cstddef>
 #include <cstdint>

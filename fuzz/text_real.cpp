@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A coordinate field read as a real: a value or failure 59, 64 or 24.
 #include <cmath>
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A whole run over an arbitrary input file in a scratch directory. The first
 // bytes choose the parameters; the rest is the input file.
 #include <fcntl.h>

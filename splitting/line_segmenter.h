@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The line segmenter: groups consecutive records of one survey line into a
 // segment, writes each segment to "<line>.dat" after the header lines, tags
 // every record with the direction of the step to the next one, copies

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The record scanner: data records from the input, their fields, the line
 // identifier and the X and Y coordinates.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Console lines and output-file records, byte for byte. Console output is
 // caught by putting a packet-mode pipe on fd 1: every read of it returns
 // exactly one write(2), so the tests also see how a line was handed over.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // End-to-end tests of the run driver: banner and usage text, parameters from
 // arguments or prompts, the existence check, validation, and the failures of
 // reading and writing the console. Every byte of standard output is compared.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // End-to-end tests of how a run ends: the failure report with its traceback
 // table, the system line, the exit statuses, the console events (signals)
 // and a write to a pipe nobody reads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // End-to-end: how the program opens, reads, writes and cuts its files: old
 // content of output files, files connected twice, refused opens and writes,
 // writes cut short, pipes as the input and block-sized inputs.

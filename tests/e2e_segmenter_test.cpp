@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // End-to-end: the line segmenter's output files and console lines, byte for
 // byte, for the grouping of records into segments, direction codes, blank and
 // long identifiers, line ends and the safety of line file names.

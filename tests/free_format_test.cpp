@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The free-format reader: one value from an 80-character text or from
 // standard input, by token class and target kind.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Correct rounding of decimal strings to binary64, checked against lines of
 // the public corpus parse-number-fxx-test-data (tests/data/numbers).
 #include <bit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Data records from the input file: blank lines skipped, separators
 // normalised, fields cut, the identifier and the coordinates assigned.
 #include "splitting/record_scanner.h"

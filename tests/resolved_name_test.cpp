@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // File names as the file system sees them, and the existence check.
 #include "textio/resolved_name.h"
 

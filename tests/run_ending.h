@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Lets unit tests run code that may end the run: the ending throws instead
 // of ending the process, and the run's state is reset for the next case.
 #pragma once

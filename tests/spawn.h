@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Runs the real segmentor binary in a scratch directory and captures what it
 // does: standard output, standard error, exit status, files.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The routine column of the traceback table: a demangled name shortened to
 // the routine's own name, without scopes, template arguments or parameters.
 #include "textio/traceback.h"

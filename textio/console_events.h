@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Console events: SIGINT is the interrupt (control-C), SIGQUIT the break
 // (control-BREAK), SIGHUP the close of the terminal (window-CLOSE). Each is
 // reported, every unit is closed, and the process ends by the signal itself

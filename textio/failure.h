@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The one path every run-time failure takes: the failure report on standard
 // error (system line, report line, traceback table), the closing of all
 // units and the end of the process with status 0xC0000000 + number.

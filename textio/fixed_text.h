@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Fixed-length text: a value of fixed capacity, padded on the right with
 // blanks. Two values are equal when equal after padding, so code that keeps
 // a value's real length compares and trims on that length alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Free-format (list-directed) reading of one value, from a text or from the
 // console input. A null value (a comma) or a slash leaves the target as it
 // was. Every failure ends the run: 59 syntax error, 64 conversion error,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Cuts a byte stream into text lines: a line feed ends a line, one carriage
 // return before it belongs to the terminator, the last line needs none, and a
 // line holding only Ctrl-Z ends the input.

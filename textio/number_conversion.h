@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Numeric tokens of free-format input: their syntax, and their conversion
 // to a 32-bit integer or to the nearest binary64 real.
 #pragma once

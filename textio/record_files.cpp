@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "textio/record_files.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Record files: units 10 (the input, only read), 11 (the list file) and 12
 // (the current line file), both only written. Every failure ends the run
 // with its numbered report; the only other outcome a caller sees is the end

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A fixed buffer for report text that turns every LF into CR LF as it is
 // filled, the way the error channel writes its lines.
 #pragma once

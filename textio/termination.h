@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // How a run ends: every ending closes every unit once and then ends the
 // process; tests and fuzz targets replace that last step.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The traceback table of a severe failure report: one row per active call,
 // from the reporting code outward, at most 20.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The table of connected units and the ending flags: the state the run owns
 // as a whole and that the console event handler must reach.
 #pragma once

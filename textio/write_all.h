@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hands bytes to a descriptor: one write(2) for a record of up to 262144
 // bytes, consecutive writes for a longer one.
 #pragma once
