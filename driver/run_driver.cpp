@@ -2,14 +2,35 @@
 #include "driver/run_driver.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
+#include "driver/version.h"
 #include "textio/console_output.h"
 #include "textio/free_format.h"
 #include "textio/resolved_name.h"
 #include "textio/termination.h"
 
 namespace {
+
+constexpr size_t kBannerWidth = 44;
+
+// The banner row of the version: "*               Version 1.0 (Linux)        *".
+constexpr std::string_view kVersionLead = "*               Version ";
+constexpr std::string_view kVersionTail = " (Linux)";
+static_assert(kVersionLead.size() + kShownVersion.size() + kVersionTail.size() < kBannerWidth,
+              "the version must fit in the banner");
+
+constexpr std::array<char, kBannerWidth> version_row() {
+  std::array<char, kBannerWidth> row{};
+  row.fill(' ');
+  size_t n = 0;
+  for (std::string_view part : {kVersionLead, kShownVersion, kVersionTail})
+    for (char c : part) row[n++] = c;
+  row.back() = '*';
+  return row;
+}
+constexpr std::array<char, kBannerWidth> kVersionRow = version_row();
 
 constexpr std::string_view kBanner[] = {
     "********************************************",
@@ -23,12 +44,12 @@ constexpr std::string_view kBanner[] = {
     "*                                          *",
     "*              April,  2005                *",
     "*                                          *",
-    "*               Version 1.0 (Linux)        *",
+    {kVersionRow.data(), kVersionRow.size()},
     "*                                          *",
     "********************************************",
 };
 static_assert(std::all_of(std::begin(kBanner), std::end(kBanner),
-                          [](std::string_view row) { return row.size() == 44; }));
+                          [](std::string_view row) { return row.size() == kBannerWidth; }));
 
 constexpr std::string_view kUsage[] = {
     " ",

@@ -5,6 +5,13 @@
 #include <cmath>
 #include <string>
 
+#ifdef SEGMENTOR_REAL_FROM_STRTOD
+#include <locale.h>
+#include <stdlib.h>
+
+#include <cerrno>
+#endif
+
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -73,6 +80,27 @@ long leading_power(std::string_view mantissa) {
   return static_cast<long>(point) - 1 - pos;
 }
 
+#ifdef SEGMENTOR_REAL_FROM_STRTOD
+// This standard library has no from_chars for double. strtod in the "C"
+// locale rounds correctly too; its answer is put the way from_chars gives
+// it: a subnormal value is a value, out of range only when the result is
+// infinite or a zero.
+std::from_chars_result plain_to_double(const char* text, size_t len, double* value) {
+  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t{});
+  char* end = nullptr;
+  errno = 0;
+  double v = strtod_l(text, &end, c_locale);
+  if (errno == ERANGE && (v == 0.0 || std::isinf(v))) return {end, std::errc::result_out_of_range};
+  if (end != text + len) return {end, std::errc::invalid_argument};
+  *value = v;
+  return {end, std::errc()};
+}
+#else
+std::from_chars_result plain_to_double(const char* text, size_t len, double* value) {
+  return std::from_chars(text, text + len, *value, std::chars_format::general);
+}
+#endif
+
 }  // namespace
 
 bool numeric_token_valid(std::string_view t) {
@@ -139,10 +167,10 @@ bool convert_real(std::string_view t, double* out) {
     *out = zero;
     return true;
   }
-  // The plain form from_chars reads: [-]mantissa[e[-]digits].
+  // The plain form of a C++ or C conversion: [-]mantissa[e[-]digits], NUL.
   char small[128];
   std::string large;
-  size_t n = 1 + r.mantissa.size() + 2 + r.exponent.size();
+  size_t n = 1 + r.mantissa.size() + 2 + r.exponent.size() + 1;
   char* plain = small;
   if (n > sizeof small) {
     large.resize(n);
@@ -158,8 +186,9 @@ bool convert_real(std::string_view t, double* out) {
     r.exponent.copy(plain + len, r.exponent.size());
     len += r.exponent.size();
   }
+  plain[len] = '\0';
   double value;
-  auto [end, ec] = std::from_chars(plain, plain + len, value, std::chars_format::general);
+  auto [end, ec] = plain_to_double(plain, len, &value);
   if (ec == std::errc::result_out_of_range) {
     // Out of range either way: below 1 it is an underflow, which gives zero.
     long exponent = 0;
