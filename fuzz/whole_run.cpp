@@ -20,8 +20,8 @@ namespace {
 
 const std::filesystem::path& scratch() {
   static std::filesystem::path dir = [] {
-    char tmpl[] = "/tmp/segmentor-fuzz-XXXXXX";
-    if (!mkdtemp(tmpl) || chdir(tmpl) != 0) abort();
+    std::string tmpl = (std::filesystem::temp_directory_path() / "segmentor-fuzz-XXXXXX").string();
+    if (!mkdtemp(tmpl.data()) || chdir(tmpl.c_str()) != 0) abort();
     // Progress lines are not what is tested here.
     if (dup2(open("/dev/null", O_WRONLY), 1) != 1) abort();
     return std::filesystem::path(tmpl);

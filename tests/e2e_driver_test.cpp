@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/version.h"
 #include "tests/spawn.h"
 
 namespace {
@@ -20,8 +21,14 @@ using Files = std::vector<std::string>;
 
 std::string plain(const std::string& text) { return " " + text + "\r\n"; }
 
+// For 1.0: "*               Version 1.0 (Linux)        *".
+std::string version_row() {
+  std::string row = "*               Version " + std::string(kShownVersion) + " (Linux)";
+  return row + std::string(43 - row.size(), ' ') + "*";
+}
+
 std::string banner_and_usage() {
-  static const char* const kBanner[] = {
+  static const std::string kBanner[] = {
       "********************************************",
       "*                                          *",
       "*               Segmentor                  *",
@@ -33,7 +40,7 @@ std::string banner_and_usage() {
       "*                                          *",
       "*              April,  2005                *",
       "*                                          *",
-      "*               Version 1.0 (Linux)        *",
+      version_row(),
       "*                                          *",
       "********************************************",
   };
@@ -54,7 +61,7 @@ std::string banner_and_usage() {
       " ",
   };
   std::string s = plain(" ") + plain(" ");
-  for (const char* row : kBanner) s += std::string(17, ' ') + row + "\r\n";
+  for (const std::string& row : kBanner) s += std::string(17, ' ') + row + "\r\n";
   for (const char* row : kUsage) s += plain(row);
   return s;
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "tests/run_ending.h"
@@ -18,8 +19,8 @@ class RecordScanner : public testing::Test {
  protected:
   void SetUp() override {
     prepare_run_for_test();
-    char name[] = "/tmp/record_scanner_testXXXXXX";
-    int fd = mkstemp(name);
+    std::string name = (std::filesystem::temp_directory_path() / "record_scanner_testXXXXXX").string();
+    int fd = mkstemp(name.data());
     ASSERT_GE(fd, 0);
     close(fd);
     path_ = name;

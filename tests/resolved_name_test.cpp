@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -82,8 +83,9 @@ TEST(ResolveNameLimit, AbsoluteFormUpTo256IsUsedLongerKeepsTrimmedName) {
 }
 
 TEST(NameExists, AnyKindOfEntry) {
-  char dir[] = "/tmp/resolved_name_testXXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string made = (std::filesystem::temp_directory_path() / "resolved_name_testXXXXXX").string();
+  ASSERT_NE(mkdtemp(made.data()), nullptr);
+  const char* dir = made.c_str();
   std::string file = std::string(dir) + "/file.xyz";
   FILE* f = fopen(file.c_str(), "w");
   ASSERT_NE(f, nullptr);

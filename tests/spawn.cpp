@@ -3,13 +3,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,13 +28,28 @@ int SpawnResult::term_signal() const { return WIFSIGNALED(wait_status) ? WTERMSI
 
 namespace {
 
-void drain(int out_fd, int err_fd, std::string& out, std::string& err) {
+// A run of the program that takes longer than this has hung.
+constexpr std::chrono::seconds kDeadline{30};
+
+const char kUnprivilegedUser[] = "nobody";
+
+// Reads both pipes to their end. When the deadline passes first, the child
+// is killed (its end closes the pipes) and the test fails.
+void drain(pid_t child, int out_fd, int err_fd, std::string& out, std::string& err) {
   pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
   std::string* sinks[2] = {&out, &err};
   int open_count = 2;
   char buf[65536];
+  const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+  bool killed = false;
   while (open_count > 0) {
-    if (poll(fds, 2, -1) < 0) continue;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (!killed && left.count() <= 0) {
+      kill(child, SIGKILL);
+      killed = true;
+      ADD_FAILURE() << "segmentor did not end within " << kDeadline.count() << " s and was killed";
+    }
+    if (poll(fds, 2, killed ? -1 : static_cast<int>(left.count()) + 1) <= 0) continue;
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       ssize_t n = read(fds[i].fd, buf, sizeof buf);
@@ -73,16 +92,16 @@ SpawnResult run_segmentor(const SpawnOptions& o) {
   close(out[1]);
   close(err[1]);
   SpawnResult r;
-  drain(out[0], err[0], r.out, r.err);
+  drain(pid, out[0], err[0], r.out, r.err);
   waitpid(pid, &r.wait_status, 0);
   return r;
 }
 
 TempDir::TempDir() {
-  char tmpl[] = "/tmp/segmentor-test-XXXXXX";
-  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
+  std::string tmpl = (std::filesystem::temp_directory_path() / "segmentor-test-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
   path_ = tmpl;
-  chmod(path_.c_str(), 0777);  // a child that dropped to nobody may write here
+  chmod(path_.c_str(), 0777);  // a child that dropped its privileges may write here
 }
 
 TempDir::~TempDir() {
@@ -116,6 +135,21 @@ std::vector<std::string> list_dir(const std::string& path) {
 }
 
 void drop_privileges() {
-  passwd* pw = getpwnam("nobody");
-  if (!pw || setgid(pw->pw_gid) != 0 || setuid(pw->pw_uid) != 0) _exit(126);
+  if (geteuid() != 0) return;
+  const passwd* pw = getpwnam(kUnprivilegedUser);
+  if (!pw || setgroups(0, nullptr) != 0 || setgid(pw->pw_gid) != 0 || setuid(pw->pw_uid) != 0) _exit(126);
+}
+
+std::string permissions_untestable(const std::string& dir) {
+  if (geteuid() != 0) return "";
+  if (!getpwnam(kUnprivilegedUser)) return std::string("running as root, and there is no user ") + kUnprivilegedUser;
+  pid_t pid = fork();
+  if (pid == 0) {
+    drop_privileges();
+    _exit(access(kSegmentorBinary, X_OK) == 0 && access(dir.c_str(), W_OK | X_OK) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) return "";
+  return std::string("running as root, and user ") + kUnprivilegedUser + " cannot reach " + kSegmentorBinary +
+         " or " + dir + ": permissions cannot be tested";
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Runs the real segmentor binary in a scratch directory and captures what it
-// does: standard output, standard error, exit status, files.
+// does: standard output, standard error, exit status, files. A run that
+// hangs is killed and fails the test.
 #pragma once
 #include <functional>
 #include <string>
@@ -27,7 +28,8 @@ struct SpawnResult {
 
 SpawnResult run_segmentor(const SpawnOptions& options);
 
-// A fresh directory under /tmp, removed with everything in it.
+// A fresh directory under $TMPDIR (/tmp by default), removed with everything
+// in it.
 class TempDir {
  public:
   TempDir();
@@ -47,7 +49,12 @@ bool file_exists(const std::string& path);
 // Names of the regular files in a directory, sorted.
 std::vector<std::string> list_dir(const std::string& path);
 
-// Drops to the user "nobody" (for tests of permissions: root ignores them).
+// Tests of permissions, which root would not meet, run the child as user
+// "nobody" when running as root, and as it is otherwise.
+// In the child: drops to "nobody" when running as root.
 void drop_privileges();
+// Why permissions cannot be tested with the child working in dir (empty
+// when they can): as root, "nobody" must reach the binary and dir.
+std::string permissions_untestable(const std::string& dir);
 
 extern const char* const kSegmentorBinary;
