@@ -35,7 +35,8 @@ if(WINE_PROGRAM AND WINESERVER_PROGRAM AND NOT in_try_compile)
 # SPDX-License-Identifier: Apache-2.0
 # Runs a Windows program under Wine with the build folder's own prefix.
 set -o pipefail
-export WINEPREFIX='@WINE_PREFIX@' WINEDEBUG=-all
+# Wine's system message texts follow the locale: the C locale keeps them English.
+export WINEPREFIX='@WINE_PREFIX@' WINEDEBUG=-all LC_ALL=C
 export WINELOADER='@WINE_PROGRAM@' WINESERVER='@WINESERVER_PROGRAM@'
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
