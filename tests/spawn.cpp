@@ -16,8 +16,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
@@ -104,34 +102,9 @@ TempDir::TempDir() {
   chmod(path_.c_str(), 0777);  // a child that dropped its privileges may write here
 }
 
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-std::string read_file(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void write_file(const std::string& path, const std::string& bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 bool file_exists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
-}
-
-std::vector<std::string> list_dir(const std::string& path) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(path))
-    if (e.is_regular_file()) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 void drop_privileges() {
