@@ -81,3 +81,12 @@ void unblock_console_events() {
   sigset_t set = event_set();
   sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
+
+sigset_t hold_ending_signals() {
+  sigset_t set = event_set(), previous;
+  sigaddset(&set, SIGTERM);
+  sigprocmask(SIG_BLOCK, &set, &previous);
+  return previous;
+}
+
+void restore_signal_mask(const sigset_t& previous) { sigprocmask(SIG_SETMASK, &previous, nullptr); }

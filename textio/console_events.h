@@ -4,12 +4,19 @@
 // reported, every unit is closed, and the process ends by the signal itself
 // so that a calling shell sees that it was interrupted.
 #pragma once
+#include <csignal>
 
 // Installs the handlers, except for signals that were ignored at start
 // (nohup, background jobs): those stay ignored.
 void install_console_event_handlers();
 
-// Holds the three signals back (and lets them through again): around the
-// first write to a file and its cut-off, and while a failure is reported.
+// Holds the three signals back (and lets them through again) while a failure
+// is reported.
 void block_console_events();
 void unblock_console_events();
+
+// Holds the three signals and SIGTERM back across a file's first record and
+// the cut-off of its old content, which must not be parted; returns the mask
+// to restore after them. (SIGKILL cannot be held.)
+sigset_t hold_ending_signals();
+void restore_signal_mask(const sigset_t& previous);
