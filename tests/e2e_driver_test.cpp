@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -83,6 +84,13 @@ std::string report(int number, const std::string& message, int unit, const std::
          std::to_string(unit) + ", file " + file + "\r\r\n";
 }
 const std::string kText = "Internal List-Directed Read";
+
+// An absolute name of more than PATH_MAX characters that resolves to itself.
+const std::string kBeyondPathMax = [] {
+  std::string s;
+  while (s.size() <= PATH_MAX) s += "/d";
+  return s;
+}();
 
 std::string first_line(const std::string& s) {
   size_t end = s.find('\n');
@@ -296,6 +304,7 @@ TEST(DriverExistence, MissingInputStopsBeforeAnyNumberIsRead) {
       {"argument, prompts would follow", {"nope.xyz"}, "1\n1\n2\n3\n\n", ""},
       {"empty argument", {"", "1", "1", "2", "3", ""}, "", ""},
       {"blank argument", {"    ", "1", "1", "2", "3", ""}, "", ""},
+      {"name longer than the platform accepts", {kBeyondPathMax, "1", "1", "2", "3", ""}, "", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -412,6 +421,9 @@ TEST(DriverFailures, MalformedNumbersAndEndOfInput) {
       {{"in.xyz"}, "1\n1\n", kAskHead + kAskLine + kAskX, 24, eof, -4, "CONIN$"},
       {{"in.xyz"}, "1\n1\n2\n3\n", kAskNumbers + kAskList, 24, eof, -4, "CONIN$"},
       {{"in.xyz", "1", "1", "2", "3"}, "", kAskList, 24, eof, -4, "CONIN$"},
+      // a name longer than the platform accepts, shown whole
+      {{"in.xyz", "1", "1", "2", "3", kBeyondPathMax}, "", plain(" Processing the data file"), 43,
+       "file name specification error", 11, kBeyondPathMax},
       // a list file name of NULs, after blanks or not, is the empty name
       {{"in.xyz", "1", "1", "2", "3"}, std::string("\0\n", 2), kAskList + plain(" Processing the data file"), 29,
        "file not found", 11, ""},

@@ -271,6 +271,8 @@ TEST(SegmenterPaths, LineFileNames) {
       {outside.path() + "/x", 43, report(43, bad_name + outside.path() + "/x.dat"), ""},
       {"a/../L1", 43, report(43, bad_name + "@/L1.dat"), ""},
       {"nosub/L1", 29, report(29, "file not found, unit 12, file @/nosub/L1.dat"), ""},
+      // a name component too long for the file system, shown whole
+      {std::string(300, 'n'), 43, report(43, bad_name + "@/" + std::string(300, 'n') + ".dat"), ""},
       {"sub/L1", 0, "", "sub/L1.dat"},
       {"..L1", 0, "", "..L1.dat"},
   };
