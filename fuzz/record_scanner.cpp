@@ -21,10 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   record.len = trimmed_length(record.text.data(), n);
   record.text.append(kRecordRoom, ' ');
   fuzz_run([&] {
-    std::string id;
+    std::string_view id;
     double x = 0, y = 0;
     scan_record(record, columns, id, x, y);
-    if (id.size() > record.len || id.find(' ') != std::string::npos) abort();
+    if (id.data() < record.text.data() || id.data() + id.size() > record.text.data() + record.len ||
+        id.find(' ') != std::string_view::npos)
+      abort();
   });
   return 0;
 }

@@ -24,7 +24,10 @@ struct Segmenter {
   bool list = false;
   std::vector<std::string> headers;  // composed text records, line end included
 
-  std::string current, previous;  // line identifiers
+  // The line identifiers of the data record and of the pending one, each a
+  // view of its own record's text, which stays put until that record is
+  // read into again, two records later.
+  std::string_view current, previous;
   double x = kStartCoordinate, y = kStartCoordinate;
   double previous_x = 0, previous_y = 0;
   DataRecord records[2];
@@ -76,7 +79,8 @@ bool escapes_current_directory(std::string_view name) {
 }
 
 void open_line_file(Segmenter& s) {
-  std::string name = s.current + ".dat";
+  std::string name{s.current};
+  name += ".dat";
   if (escapes_current_directory(name)) refuse_name(kUnitLine, name, 43);
   open_unit(kUnitLine, name, OpenMode::create);
   s.line_open = true;
@@ -97,7 +101,9 @@ void start_segment(Segmenter& s) {
   close_unit(kUnitLine);
   s.line_open = false;
   if (pending && s.steps >= 1) {
-    write_count_line(" Processed: " + s.previous, s.steps);
+    std::string text = " Processed: ";
+    text += s.previous;
+    write_count_line(text, s.steps);
   }
   s.pending->len = 0;
   ++s.segments;

@@ -45,7 +45,7 @@ int64_t next_used_column(const Columns& c, int64_t column) {
 
 }  // namespace
 
-void scan_record(const DataRecord& record, const Columns& columns, std::string& id, double& x, double& y) {
+void scan_record(const DataRecord& record, const Columns& columns, std::string_view& id, double& x, double& y) {
   const char* text = record.text.data();
   size_t len = record.len;
   size_t pos = 0;
@@ -59,7 +59,7 @@ void scan_record(const DataRecord& record, const Columns& columns, std::string& 
     pos = end;
     while (pos < len && text[pos] == ' ') ++pos;
     if (column == columns.line) {
-      id.assign(field);
+      id = field;
     } else if (column == columns.x) {
       read_text_value(field, x);
     } else if (column == columns.y) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Room behind a record's text for the direction code and the line end of
 // the record written from it.
@@ -33,5 +34,7 @@ bool next_record(DataRecord& record);
 // Cuts the fields up to the last needed column, each whole. The identifier
 // (a field, so it holds no blank), X and Y are replaced only by their own
 // fields, the first match winning when columns are equal; a coordinate is
-// read as a free-format real.
-void scan_record(const DataRecord& record, const Columns& columns, std::string& id, double& x, double& y);
+// read as a free-format real. The identifier column is always reached, so
+// `id` is always replaced: by a view of the record's own text, valid while
+// the record is not read into again.
+void scan_record(const DataRecord& record, const Columns& columns, std::string_view& id, double& x, double& y);

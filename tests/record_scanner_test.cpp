@@ -49,7 +49,7 @@ class RecordScanner : public testing::Test {
 
   std::string path_;
   DataRecord record_;
-  std::string id_;
+  std::string_view id_;
   double x_ = -1.0, y_ = -2.0;
 };
 
@@ -137,7 +137,7 @@ class ScanColumns : public RecordScanner, public testing::WithParamInterface<Col
 
 TEST_P(ScanColumns, AssignsFields) {
   const ColumnCase& c = GetParam();
-  id_.clear();
+  id_ = {};
   input(std::string(c.line) + "\n");
   ASSERT_EQ(scan_next(c.columns), -1);
   EXPECT_EQ(id_, c.id);
@@ -183,7 +183,7 @@ TEST_F(RecordScanner, IdentifierIsTheWholeField) {
   input(long_id + " 1 2\n" + other + " 3 4\n");
   ASSERT_EQ(scan_next(kStd), -1);
   EXPECT_EQ(id_, long_id);
-  std::string first = id_;
+  std::string first{id_};
   ASSERT_EQ(scan_next(kStd), -1);
   EXPECT_EQ(id_, other) << "identifiers differing after character 80 are two identifiers";
   EXPECT_NE(first, id_);

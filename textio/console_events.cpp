@@ -19,6 +19,8 @@ struct Event {
   size_t report_len;
 };
 
+sigset_t g_mask_before_hold;
+
 Event g_events[] = {
     {SIGINT, "control-C", {}, 0},
     {SIGQUIT, "control-BREAK", {}, 0},
@@ -82,11 +84,10 @@ void unblock_console_events() {
   sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
-sigset_t hold_ending_signals() {
-  sigset_t set = event_set(), previous;
+void hold_ending_signals() {
+  sigset_t set = event_set();
   sigaddset(&set, SIGTERM);
-  sigprocmask(SIG_BLOCK, &set, &previous);
-  return previous;
+  sigprocmask(SIG_BLOCK, &set, &g_mask_before_hold);
 }
 
-void restore_signal_mask(const sigset_t& previous) { sigprocmask(SIG_SETMASK, &previous, nullptr); }
+void release_ending_signals() { sigprocmask(SIG_SETMASK, &g_mask_before_hold, nullptr); }

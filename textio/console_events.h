@@ -4,7 +4,6 @@
 // reported, every unit is closed, and the process ends by the signal itself
 // so that a calling shell sees that it was interrupted.
 #pragma once
-#include <csignal>
 
 // Installs the handlers, except for signals that were ignored at start
 // (nohup, background jobs): those stay ignored.
@@ -16,7 +15,7 @@ void block_console_events();
 void unblock_console_events();
 
 // Holds the three signals and SIGTERM back across a file's first record and
-// the cut-off of its old content, which must not be parted; returns the mask
-// to restore after them. (SIGKILL cannot be held.)
-sigset_t hold_ending_signals();
-void restore_signal_mask(const sigset_t& previous);
+// the cut-off of its old content, which must not be parted, and then puts
+// the signal mask back as it was. (SIGKILL cannot be held.)
+void hold_ending_signals();
+void release_ending_signals();

@@ -142,7 +142,7 @@ void write_record(int unit, const char* bytes, size_t n) {
   // No ending signal may land between the first record and the cut-off,
   // which would leave old content behind the new record.
   bool first = c.truncate_after_write;
-  sigset_t previous_mask = first ? hold_ending_signals() : sigset_t{};
+  if (first) hold_ending_signals();
   size_t written;
   if (!write_all(c.fd, bytes, n, &written)) {
     c.saved_errno = errno;
@@ -159,7 +159,7 @@ void write_record(int unit, const char* bytes, size_t n) {
       raise_failure(38, unit);
     }
     c.truncate_after_write = false;
-    restore_signal_mask(previous_mask);
+    release_ending_signals();
   }
 }
 
