@@ -8,14 +8,14 @@
  * same system calls, and does nothing else:
  *   - the input is read in blocks of 8192 bytes (the buffer doubles when a line
  *     does not fit) and cut into lines at LF; a CR before the LF is dropped, a
- *     line holding only Ctrl-Z ends the input, a line is cut to 1024 bytes;
+ *     line holding only Ctrl-Z ends the input, a line is used whole;
  *   - the first nHead lines are the header lines; the list file (when lstfil
  *     is given and the input has them all) gets them once;
  *   - an all-blank line is skipped; in a record TABs and commas become blanks
- *     and trailing blanks go; field LineCol (at most 80 bytes) names the line;
+ *     and trailing blanks go; field LineCol, whole, names the line;
  *   - a new name starts a segment: close the line file, print
  *     " Processed: <name>" and the step count (when the segment had more than
- *     one record), open <name>.dat (open + fstat) and write the header lines
+ *     one record), open <name>.dat (open for writing + fstat) and write the header lines
  *     to it, trimmed, one write each;
  *   - a name that comes back later in the run (L1, L2, L1) has its file
  *     opened again and appended to (open + fstat + lseek to the end), with no
@@ -38,8 +38,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#define RECLEN 1024
-#define IDLEN 80
+#define IDLEN 80        /* of a name in a console line */
 #define MAXHEAD 64
 #define CODE "   1"
 
@@ -47,6 +46,18 @@ static void die(const char *what)
 {
     perror(what);
     exit(1);
+}
+
+/* p with room for need bytes; *cap grows, by doubling, only when it must */
+static char *room(char *p, size_t *cap, size_t need)
+{
+    if (need <= *cap)
+        return p;
+    while (*cap < need)
+        *cap = *cap ? 2 * *cap : 256;
+    if (!(p = realloc(p, *cap)))
+        die("realloc");
+    return p;
 }
 
 /* ---- output: one write per record, ftruncate after a connection's first */
@@ -62,7 +73,7 @@ struct out {
 static void out_open(struct out *o, const char *name, int append)
 {
     struct stat st;
-    o->fd = open(name, O_RDWR | O_CREAT, 0666);
+    o->fd = open(name, O_WRONLY | O_CREAT, 0666);
     if (o->fd < 0 || fstat(o->fd, &st) < 0)
         die(name);
     o->cut = !append && S_ISREG(st.st_mode);
@@ -145,7 +156,7 @@ static char *buf;
 static size_t cap = 8192, pos, cnt;     /* cnt unconsumed bytes from pos */
 static int at_eof, ended;
 
-/* Next line without its terminator, cut to RECLEN; length, or -1 at the end */
+/* Next line without its terminator; length, or -1 at the end */
 static long next_line(const char **line)
 {
     while (!ended) {
@@ -160,7 +171,7 @@ static long next_line(const char **line)
             if (len == 1 && p[0] == 26)
                 break;
             *line = p;
-            return len > RECLEN ? RECLEN : (long)len;
+            return (long)len;
         }
         if (at_eof)
             break;
@@ -208,7 +219,7 @@ int main(int argc, char **argv)
     if (!(buf = malloc(cap)))
         die("malloc");
 
-    static char head[MAXHEAD][RECLEN + 2];
+    char *head[MAXHEAD];
     size_t headlen[MAXHEAD];
     struct out list = { -1, 0, 0 }, lf = { -1, 0, 0 };
     int segments = 0;
@@ -219,6 +230,8 @@ int main(int argc, char **argv)
         if (n < 0)
             goto end;           /* too short: no file is made at all */
         n = trim(p, n);
+        if (!(head[i] = malloc(n + 2)))
+            die("malloc");
         memcpy(head[i], p, n);
         memcpy(head[i] + n, "\r\n", 2);
         headlen[i] = n + 2;
@@ -229,14 +242,15 @@ int main(int argc, char **argv)
             out_write(&list, head[i], headlen[i]);
     }
 
-    char rec[RECLEN + 6], id[IDLEN], prev[IDLEN], name[IDLEN + 5];
-    size_t idlen = 0, prevlen = 0;
+    char *rec = NULL, *prev = NULL, *name = NULL;
+    size_t reccap = 0, prevcap = 0, namecap = 0, idlen = 0, prevlen = 0;
     int steps = 0, records = 0;
     const char *p;
     long n;
     while ((n = next_line(&p)) >= 0) {
         if (trim(p, n) == 0)
             continue;                           /* blank line */
+        rec = room(rec, &reccap, n + 6);
         for (long i = 0; i < n; i++)
             rec[i] = p[i] == '\t' || p[i] == ',' ? ' ' : p[i];
         n = trim(rec, n);
@@ -251,8 +265,8 @@ int main(int argc, char **argv)
                 i++;
             end = i;
         }
-        idlen = end - start > IDLEN ? IDLEN : end - start;
-        memcpy(id, rec + start, idlen);
+        const char *id = rec + start;
+        idlen = end - start;
 
         /* the name before the first record is blank: records with a blank
          * name at the start make no segment and go to the list file only */
@@ -263,16 +277,18 @@ int main(int argc, char **argv)
             out_close(&lf);
             if (records > 1 && steps) {
                 char text[IDLEN + 16];
-                snprintf(text, sizeof text, " Processed: %.*s", (int)prevlen, prev);
+                snprintf(text, sizeof text, " Processed: %.*s", (int)(prevlen < IDLEN ? prevlen : IDLEN), prev);
                 console(text, steps);
             }
             segments++, steps = 0;
-            snprintf(name, sizeof name, "%.*s.dat", (int)idlen, id);
+            name = room(name, &namecap, idlen + 5);
+            snprintf(name, namecap, "%.*s.dat", (int)idlen, id);
             int again = seen_before(name);
             out_open(&lf, name, again);
             for (int h = 0; h < nhead && !again; h++)
                 out_write(&lf, head[h], headlen[h]);
         }
+        prev = room(prev, &prevcap, idlen + 1);
         memcpy(prev, id, prevlen = idlen);
 
         memcpy(rec + n, CODE "\r\n", 6);

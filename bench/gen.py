@@ -4,7 +4,7 @@
 
     gen.py [--records N] [--lines L] [--seed S] [--nhead H] [--extra K]
            [--sep mixed|blank|comma|tab] [--eol lf|crlf] [--revisit P]
-           [-o FILE]
+           [--width W] [-o FILE]
 
 The file holds H header lines, then L survey lines (segments) of consecutive
 records, N records in all.  A record looks like
@@ -27,6 +27,9 @@ appear.
 --revisit P   each segment after the second takes, with probability P, the
               name of an earlier segment other than the one just before it
               (the same line name then occurs in separate segments)
+--width W     every record is W characters long (before any leading or
+              trailing blanks of --sep mixed): field readings are added after
+              the K columns, the last one cut to fit
 
 Only random.Random(seed).random() is used, whose sequence Python keeps the
 same from version to version, and numbers are formatted with fixed decimals:
@@ -53,10 +56,12 @@ def parse_args(argv):
                    default="mixed")
     p.add_argument("--eol", choices=("lf", "crlf"), default="lf")
     p.add_argument("--revisit", type=float, default=0.0)
+    p.add_argument("--width", type=int, default=0,
+                   help="length of every record (default 0: as the fields make it)")
     p.add_argument("-o", "--output", help="output file (default: stdout)")
     a = p.parse_args(argv)
-    if a.records < 0 or a.lines < 1 or a.nhead < 0 or a.extra < 0:
-        p.error("records >= 0, lines >= 1, nhead >= 0, extra >= 0 please")
+    if a.records < 0 or a.lines < 1 or a.nhead < 0 or a.extra < 0 or a.width < 0:
+        p.error("records >= 0, lines >= 1, nhead >= 0, extra >= 0, width >= 0 please")
     return a
 
 
@@ -80,6 +85,19 @@ def header(a, eol):
         lines.append("Survey block %d, generated with seed %d, header line %d  "
                      % (a.seed % 97, a.seed, i))
     return "".join(l + eol for l in lines[:a.nhead])
+
+
+def widen(text, width, r):
+    """text with readings added (or cut) to exactly width characters; the
+    blanks at its ends stay out of the count, as --sep mixed adds them."""
+    lead = len(text) - len(text.lstrip(" "))
+    body, trail = text.strip(" "), len(text) - len(text.rstrip(" "))
+    j = 0
+    while len(body) < width:
+        body += " %.1f" % (48000.0 + 97.0 * j + 40.0 * r)
+        j += 1
+    body = body[:width]
+    return " " * lead + body + " " * trail
 
 
 def segment(a, rnd, name, n, k, eol):
@@ -106,6 +124,8 @@ def segment(a, rnd, name, n, k, eol):
                 text += "  "
         else:
             text = {"blank": " ", "comma": ",", "tab": "\t"}[a.sep].join(fields)
+        if a.width:
+            text = widen(text, a.width, r3)
         out.append(text + eol)
         step = 11.0 + 3.0 * r1          # along the heading
         wander = 6.0 * (r2 - 0.5)       # across it

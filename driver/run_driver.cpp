@@ -73,7 +73,7 @@ const std::string_view kMissingInput = " that file does not exist";
 struct Arguments {
   int count;  // after the program name
   const char* const* argv;
-  Text80 text(int position) const { return make_text80(argv[position]); }
+  std::string_view text(int position) const { return argv[position]; }
 };
 
 void prompt(std::string_view text) {
@@ -84,8 +84,7 @@ void prompt(std::string_view text) {
 // A number from its argument when given, otherwise typed at a prompt.
 void acquire_number(const Arguments& args, int position, std::string_view question, int32_t& target) {
   if (args.count >= position) {
-    Text80 buffer = args.text(position);
-    read_text_value(buffer.view(), target);
+    read_text_value(args.text(position), target);
   } else {
     prompt(question);
     read_console_value(target);
@@ -112,16 +111,13 @@ RunParameters run_driver(int argc, const char* const* argv) {
 
   Arguments args{argc - 1, argv};
   RunParameters p;
-  p.infile = make_text80("");
-  p.lstfil = make_text80("");
-
   if (args.count >= 1) {
     p.infile = args.text(1);
   } else {
     prompt(" Enter name of the input data file : ");
     read_console_value(p.infile);
   }
-  if (!name_exists(resolve_name(p.infile.view())))
+  if (!name_exists(resolve_name(p.infile)))
     stop_with_message(kMissingInput.data(), kMissingInput.size());
 
   acquire_number(args, 2, " Enter the number of header lines : ", p.nHead);

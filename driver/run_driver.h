@@ -3,16 +3,16 @@
 // command arguments or from prompts, the existence check, validation.
 #pragma once
 #include <cstdint>
+#include <string>
 
-#include "textio/fixed_text.h"
-
+// The names are kept whole, as given or typed; blank means none.
 struct RunParameters {
-  Text80 infile;
+  std::string infile;
   int32_t nHead = 0;
   int32_t LineCol = 0;
   int32_t XCol = 0;
   int32_t YCol = 0;
-  Text80 lstfil;
+  std::string lstfil;
   int32_t last_column = 0;  // the largest of the three columns
 };
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "fuzz/fuzz_ending.h"
 #include "textio/free_format.h"
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size) || lseek(fd, 0, SEEK_SET) != 0) return 0;
   fuzz_run([&] {
     run_state().console_in.fd = fd;
-    Text80 name, list;
+    std::string name, list;
     int32_t n = 0;
     read_console_value(name);
     for (int i = 0; i < 4; ++i) read_console_value(n);

@@ -3,26 +3,30 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <string>
 
 #include "fuzz/fuzz_ending.h"
 #include "splitting/record_scanner.h"
+#include "textio/fixed_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
   Columns columns{1 + data[0] % 6, 1 + data[1] % 6, 1 + data[2] % 6, 0};
   columns.last = std::max({columns.line, columns.x, columns.y});
   DataRecord record;
-  size_t n = std::min(size - 3, kRecordLength);
-  memcpy(record.text, data + 3, n);
-  for (size_t i = 0; i < n; ++i)
-    if (record.text[i] == '\t' || record.text[i] == ',') record.text[i] = ' ';
-  record.len = trimmed_length(record.text, n);
+  size_t n = size - 3;
+  record.text.assign(reinterpret_cast<const char*>(data + 3), n);
+  for (char& c : record.text)
+    if (c == '\t' || c == ',') c = ' ';
+  record.len = trimmed_length(record.text.data(), n);
+  record.text.append(kRecordRoom, ' ');
   fuzz_run([&] {
-    LineId id;
+    std::string_view id;
     double x = 0, y = 0;
     scan_record(record, columns, id, x, y);
-    if (id.len > kTextLength || memchr(id.c, ' ', id.len)) abort();
+    if (id.data() < record.text.data() || id.data() + id.size() > record.text.data() + record.len ||
+        id.find(' ') != std::string_view::npos)
+      abort();
   });
   return 0;
 }

@@ -2,15 +2,16 @@
 // A command argument read as an integer: a value or failure 59, 64 or 24.
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "fuzz/fuzz_ending.h"
 #include "textio/free_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Text80 argument = make_text80({reinterpret_cast<const char*>(data), size});
+  std::string_view argument(reinterpret_cast<const char*>(data), size);
   fuzz_run([&] {
     int32_t n = 7;
-    read_text_value(argument.view(), n);
+    read_text_value(argument, n);
   });
   return 0;
 }

@@ -57,12 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fwrite(data + 4, 1, size - 4, f);
   fclose(f);
   RunParameters p;
-  p.infile = make_text80("in.xyz");
+  p.infile = "in.xyz";
   p.nHead = data[0] % 4;
   p.LineCol = 1 + data[1] % 4;
   p.XCol = 1 + data[2] % 4;
   p.YCol = 1 + (data[3] & 0x7F) % 4;
-  p.lstfil = make_text80(data[3] & 0x80 ? "list.lst" : "");
+  p.lstfil = data[3] & 0x80 ? "list.lst" : "";
   p.last_column = std::max({p.LineCol, p.XCol, p.YCol});
   fuzz_run([&] {
     segment_lines(p);

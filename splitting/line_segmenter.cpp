@@ -11,6 +11,7 @@
 #include "splitting/record_scanner.h"
 #include "textio/console_output.h"
 #include "textio/failure.h"
+#include "textio/fixed_text.h"
 #include "textio/record_files.h"
 
 namespace {
@@ -23,7 +24,10 @@ struct Segmenter {
   bool list = false;
   std::vector<std::string> headers;  // composed text records, line end included
 
-  LineId current, previous;
+  // The line identifiers of the data record and of the pending one, each a
+  // view of its own record's text, which stays put until that record is
+  // read into again, two records later.
+  std::string_view current, previous;
   double x = kStartCoordinate, y = kStartCoordinate;
   double previous_x = 0, previous_y = 0;
   DataRecord records[2];
@@ -33,20 +37,33 @@ struct Segmenter {
   int32_t steps = 0;
   int32_t segments = 0;
   bool line_open = false;
-  // Line files this run has written: a line that comes back is appended.
+  // Line files this run has written a record to: a line that comes back is
+  // appended to its file. One that was opened and got nothing is not among
+  // them: it keeps its old content until its first record cuts it off.
   std::set<std::pair<dev_t, ino_t>> written;
+  bool line_written = false;  // the open line file is among them
 };
 
-void write_headers(const Segmenter& s, int unit) {
-  for (const std::string& h : s.headers) write_record(unit, h.data(), h.size());
+// One record to the list file or the line file.
+void write_to(Segmenter& s, int unit, const char* bytes, size_t n) {
+  write_record(unit, bytes, n);
+  if (unit != kUnitLine || s.line_written) return;
+  FileId id = unit_file_id(kUnitLine);
+  s.written.insert({id.dev, id.ino});
+  s.line_written = true;
+}
+
+void write_headers(Segmenter& s, int unit) {
+  for (const std::string& h : s.headers) write_to(s, unit, h.data(), h.size());
 }
 
 // Writes the pending record with the direction code now in force.
 void write_pending(Segmenter& s) {
   if (s.pending->blank()) return;
-  size_t n = finish_coded_record(s.pending->text, s.pending->len, s.code);
-  if (s.list) write_record(kUnitList, s.pending->text, n);
-  if (s.line_open) write_record(kUnitLine, s.pending->text, n);
+  char* text = s.pending->text.data();
+  size_t n = finish_coded_record(text, s.pending->len, s.code);
+  if (s.list) write_to(s, kUnitList, text, n);
+  if (s.line_open) write_to(s, kUnitLine, text, n);
 }
 
 // A line file name may not leave the current directory.
@@ -62,13 +79,14 @@ bool escapes_current_directory(std::string_view name) {
 }
 
 void open_line_file(Segmenter& s) {
-  std::string name{s.current.view()};
+  std::string name{s.current};
   name += ".dat";
   if (escapes_current_directory(name)) refuse_name(kUnitLine, name, 43);
   open_unit(kUnitLine, name, OpenMode::create);
   s.line_open = true;
   FileId id = unit_file_id(kUnitLine);
-  if (!s.written.insert({id.dev, id.ino}).second) {
+  s.line_written = s.written.contains({id.dev, id.ino});
+  if (s.line_written) {
     continue_at_end(kUnitLine);
     return;
   }
@@ -84,7 +102,7 @@ void start_segment(Segmenter& s) {
   s.line_open = false;
   if (pending && s.steps >= 1) {
     std::string text = " Processed: ";
-    text += s.previous.view();
+    text += s.previous;
     write_count_line(text, s.steps);
   }
   s.pending->len = 0;
@@ -111,7 +129,7 @@ int32_t direction_code(double dx, double dy) {
 void segment_lines(const RunParameters& p) {
   Segmenter s;
   s.columns = {p.LineCol, p.XCol, p.YCol, p.last_column};
-  open_unit(kUnitInput, p.infile.view(), OpenMode::existing);
+  open_unit(kUnitInput, p.infile, OpenMode::existing);
 
   for (int32_t i = 0; i < p.nHead; ++i) {
     std::string_view line;
@@ -120,9 +138,9 @@ void segment_lines(const RunParameters& p) {
     h += "\r\n";
     s.headers.push_back(std::move(h));
   }
-  s.list = !is_blank(p.lstfil.view());
+  s.list = !is_blank(p.lstfil);
   if (s.list) {
-    open_unit(kUnitList, p.lstfil.view(), OpenMode::create);
+    open_unit(kUnitList, p.lstfil, OpenMode::create);
     write_headers(s, kUnitList);
   }
 

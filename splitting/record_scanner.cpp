@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "textio/fixed_text.h"
 #include "textio/free_format.h"
 #include "textio/record_files.h"
 
@@ -24,9 +25,10 @@ bool next_record(DataRecord& record) {
   do {
     if (!read_record(kUnitInput, &line)) return false;
   } while (is_blank(line));  // a TAB or a comma makes a line not blank
-  char* out = record.text;
+  if (record.text.size() < line.size() + kRecordRoom) record.text.resize(line.size() + kRecordRoom);
+  char* out = record.text.data();
   for (char c : line) *out++ = kNormalised.to[static_cast<unsigned char>(c)];
-  record.len = trimmed_length(record.text, line.size());
+  record.len = trimmed_length(record.text.data(), line.size());
   return true;
 }
 
@@ -43,8 +45,8 @@ int64_t next_used_column(const Columns& c, int64_t column) {
 
 }  // namespace
 
-void scan_record(const DataRecord& record, const Columns& columns, LineId& id, double& x, double& y) {
-  const char* text = record.text;
+void scan_record(const DataRecord& record, const Columns& columns, std::string_view& id, double& x, double& y) {
+  const char* text = record.text.data();
   size_t len = record.len;
   size_t pos = 0;
   while (pos < len && text[pos] == ' ') ++pos;
@@ -53,12 +55,11 @@ void scan_record(const DataRecord& record, const Columns& columns, LineId& id, d
     size_t end = pos;
     while (end < len && text[end] != ' ') ++end;
     // Fields beyond the record's end are blank.
-    std::string_view field{text + pos, std::min(end - pos, kTextLength)};
+    std::string_view field{text + pos, end - pos};
     pos = end;
     while (pos < len && text[pos] == ' ') ++pos;
     if (column == columns.line) {
-      field.copy(id.c, field.size());
-      id.len = field.size();
+      id = field;
     } else if (column == columns.x) {
       read_text_value(field, x);
     } else if (column == columns.y) {

@@ -4,28 +4,20 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <string>
 #include <string_view>
 
-#include "textio/fixed_text.h"
+// Room behind a record's text for the direction code and the line end of
+// the record written from it.
+const size_t kRecordRoom = 6;
 
-// A data record as read, cut to 1024 characters, with TABs and commas turned
-// into blanks. It is kept at its real length without trailing blanks: the
-// padding to 1024 blanks is implied. Room is left behind the text for the
-// direction code and the line end of the record written from it.
+// A data record as read, whole, with TABs and commas turned into blanks. It
+// is kept at its real length without trailing blanks in a buffer that has
+// kRecordRoom bytes more and keeps its capacity from record to record.
 struct DataRecord {
-  char text[kRecordLength + 6];
+  std::string text;
   size_t len = 0;
   bool blank() const { return len == 0; }
-};
-
-// A line identifier: a field of at most 80 characters, which holds no blank,
-// so its bytes are its value with the padding implied.
-struct LineId {
-  char c[kTextLength];
-  size_t len = 0;
-  std::string_view view() const { return {c, len}; }
-  bool operator==(const LineId& o) const { return len == o.len && memcmp(c, o.c, len) == 0; }
 };
 
 struct Columns {
@@ -39,7 +31,10 @@ struct Columns {
 // False at the end of the input.
 bool next_record(DataRecord& record);
 
-// Cuts the fields up to the last needed column. The identifier, X and Y are
-// replaced only by their own fields, the first match winning when columns are
-// equal; a coordinate is read as a free-format real.
-void scan_record(const DataRecord& record, const Columns& columns, LineId& id, double& x, double& y);
+// Cuts the fields up to the last needed column, each whole. The identifier
+// (a field, so it holds no blank), X and Y are replaced only by their own
+// fields, the first match winning when columns are equal; a coordinate is
+// read as a free-format real. The identifier column is always reached, so
+// `id` is always replaced: by a view of the record's own text, valid while
+// the record is not read into again.
+void scan_record(const DataRecord& record, const Columns& columns, std::string_view& id, double& x, double& y);

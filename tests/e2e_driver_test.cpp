@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -91,6 +92,13 @@ std::string report(int number, const std::string& message, int unit, const std::
 }
 const std::string kText = "Internal List-Directed Read";
 
+// An absolute name of more than PATH_MAX characters that resolves to itself.
+const std::string kBeyondPathMax = [] {
+  std::string s;
+  while (s.size() <= PATH_MAX) s += "/d";
+  return s;
+}();
+
 std::string first_line(const std::string& s) {
   size_t end = s.find('\n');
   return end == std::string::npos ? s : s.substr(0, end + 1);
@@ -166,8 +174,8 @@ TEST(DriverDialogue, ParametersFromArgumentsAndPromptsInOrder) {
        {"L1.dat", "in.xyz"}},
       {"real syntax reply truncated: 1.9 is 1", {"in.xyz"}, "1.9\n1\n2\n3\n\n",
        kAskNumbers + kAskList, 1, {"L1.dat", "in.xyz"}},
-      {"numeric argument cut to 80 characters", {"in.xyz", a79 + "12", "1", "2", "3", ""}, "", "",
-       1, {"L1.dat", "in.xyz"}},
+      {"numeric argument read whole: 12 header lines", {"in.xyz", a79 + "12", "1", "2", "3", ""}, "", "",
+       0, {"in.xyz"}},
   };
   for (const NormalCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -187,23 +195,41 @@ TEST(DriverDialogue, ListFileGetsTheHeaderAndTheRecord) {
   EXPECT_EQ(read_file(s.dir.file("out.lst")), "H\r\nL1 1 2   0\r\n");
 }
 
-TEST(DriverDialogue, ArgumentOf81CharactersIsCutTo80) {
-  const std::string name80 = std::string(76, 'a') + ".xyz";
-  {
+// Names are used whole, however long: never their first 80 characters.
+TEST(DriverDialogue, LongNamesAreUsedWhole) {
+  const std::string name80 = std::string(76, 'a') + ".xyz", name81 = name80 + "z";
+  const std::string in150 = std::string(146, 'i') + ".xyz", list150 = std::string(146, 'l') + ".lst";
+  struct {
+    const char* what;
+    std::string existing;  // holds the input besides in.xyz
+    std::vector<std::string> args;
+    std::string input;
+    std::string out;  // after the banner and usage
+    Files files;      // sorted
+  } cases[] = {
+      {"81-character input argument", name81, {name81, "1", "1", "2", "3", ""}, "", processed(1),
+       {"L1.dat", name81, "in.xyz"}},
+      {"its first 80 characters name another file", name80, {name81, "1", "1", "2", "3", ""}, "", "",
+       {name80, "in.xyz"}},
+      {"150-character input argument", in150, {in150, "1", "1", "2", "3", ""}, "", processed(1),
+       {"L1.dat", in150, "in.xyz"}},
+      {"150-character list file argument", "", {"in.xyz", "1", "1", "2", "3", list150}, "", processed(1),
+       {"L1.dat", "in.xyz", list150}},
+      {"150-character list file reply", "", {"in.xyz", "1", "1", "2", "3"}, list150 + "\n",
+       kAskList + processed(1), {"L1.dat", "in.xyz", list150}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     Scratch s;
-    write_file(s.dir.file(name80), "H\nL1 1 2\n");
-    SpawnResult r = s.run({name80 + "z", "1", "1", "2", "3", ""});
-    EXPECT_EQ(r.out, banner_and_usage() + processed(1));
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.exit_code(), 0);
-  }
-  {  // only the full 81-character name exists: the cut name does not
-    Scratch s;
-    write_file(s.dir.file(name80 + "z"), "H\nL1 1 2\n");
-    SpawnResult r = s.run({name80 + "z", "1", "1", "2", "3", ""});
-    EXPECT_EQ(r.out, banner_and_usage());
-    EXPECT_EQ(r.err, kMissing);
-    EXPECT_EQ(r.exit_code(), 1);
+    if (!c.existing.empty()) write_file(s.dir.file(c.existing), "H\nL1 1 2\n");
+    SpawnResult r = s.run(c.args, c.input);
+    EXPECT_EQ(r.out, banner_and_usage() + c.out);
+    EXPECT_EQ(r.err, c.out.empty() ? kMissing : "");
+    EXPECT_EQ(r.exit_code(), c.out.empty() ? 1 : 0);
+    EXPECT_EQ(list_dir(s.dir.path()), c.files);
+    if (file_exists(s.dir.file(list150))) {
+      EXPECT_EQ(read_file(s.dir.file(list150)), "H\r\nL1 1 2   0\r\n");
+    }
   }
 }
 
@@ -231,6 +257,27 @@ TEST(DriverInputName, QuotedReplyKeepsInnerBlankUnquotedStopsAtIt) {
     EXPECT_EQ(r.out, banner_and_usage() + kAskAll + processed(1));
     EXPECT_EQ(r.exit_code(), 0);
     EXPECT_EQ(list_dir(dir.path()), c.files);
+  }
+}
+
+// A typed name keeps its slashes: relative, with "..", or absolute.
+TEST(DriverInputName, TypedNameWithSlashesIsReadWhole) {
+  TempDir dir;
+  ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0777), 0);
+  write_file(dir.file("sub/in.xyz"), "H\nS1 1 2\n");
+  const std::string abs = std::filesystem::canonical(dir.path()).string();
+  const std::string up = "../" + std::filesystem::path(abs).filename().string();
+  for (const std::string& reply : std::vector<std::string>{"sub/in.xyz", up + "/sub/in.xyz", abs + "/sub/in.xyz"}) {
+    SCOPED_TRACE(reply);
+    std::filesystem::remove(dir.file("S1.dat"));
+    SpawnOptions o;
+    o.cwd = dir.path();
+    o.input = reply + "\n1\n1\n2\n3\n\n";
+    SpawnResult r = run_segmentor(o);
+    EXPECT_EQ(r.out, banner_and_usage() + kAskAll + processed(1));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exit_code(), 0);
+    EXPECT_EQ(read_file(dir.file("S1.dat")), "H\r\nS1 1 2   0\r\n");
   }
 }
 
@@ -264,6 +311,7 @@ TEST(DriverExistence, MissingInputStopsBeforeAnyNumberIsRead) {
       {"argument, prompts would follow", {"nope.xyz"}, "1\n1\n2\n3\n\n", ""},
       {"empty argument", {"", "1", "1", "2", "3", ""}, "", ""},
       {"blank argument", {"    ", "1", "1", "2", "3", ""}, "", ""},
+      {"name longer than the platform accepts", {kBeyondPathMax, "1", "1", "2", "3", ""}, "", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -380,6 +428,14 @@ TEST(DriverFailures, MalformedNumbersAndEndOfInput) {
       {{"in.xyz"}, "1\n1\n", kAskHead + kAskLine + kAskX, 24, eof, -4, "CONIN$"},
       {{"in.xyz"}, "1\n1\n2\n3\n", kAskNumbers + kAskList, 24, eof, -4, "CONIN$"},
       {{"in.xyz", "1", "1", "2", "3"}, "", kAskList, 24, eof, -4, "CONIN$"},
+      // a name longer than the platform accepts, shown whole
+      {{"in.xyz", "1", "1", "2", "3", kBeyondPathMax}, "", plain(" Processing the data file"), 43,
+       "file name specification error", 11, kBeyondPathMax},
+      // a list file name of NULs, after blanks or not, is the empty name
+      {{"in.xyz", "1", "1", "2", "3"}, std::string("\0\n", 2), kAskList + plain(" Processing the data file"), 29,
+       "file not found", 11, ""},
+      {{"in.xyz", "1", "1", "2", "3"}, std::string(" \0 \n", 4), kAskList + plain(" Processing the data file"),
+       29, "file not found", 11, ""},
   };
   for (const auto& c : cases) {
     std::string trace;

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/fifo_reader.h"
 #include "tests/spawn.h"
 
 namespace {
@@ -190,7 +191,8 @@ TEST(RecordFiles, ReadOnlyLineFileEndsRunAtItsFirstWrite) {
 }
 
 // A file-size limit cuts a record short: the run ends with 38 and every
-// output file ends with a whole record.
+// output file ends with a whole record, whether SIGXFSZ was ignored when the
+// program started or left at its default, which would end it mid-record.
 TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
   constexpr rlim_t kLimit = 1000;
   std::string input = "HDR\n", full = "HDR\r\n";
@@ -207,25 +209,70 @@ TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
   ASSERT_LT(whole, kLimit);
   ASSERT_GT(full.find("\r\n", whole) + 2, kLimit);
 
+  for (auto disposition : {SIG_IGN, SIG_DFL}) {
+    SCOPED_TRACE(disposition == SIG_IGN ? "SIGXFSZ ignored" : "SIGXFSZ at its default");
+    TempDir d;
+    write_file(d.file("in.xyz"), input);
+    Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.lst"}, [disposition] {
+      signal(SIGXFSZ, disposition);
+      rlimit rl{kLimit, kLimit};
+      setrlimit(RLIMIT_FSIZE, &rl);
+    });
+    EXPECT_EQ(o.r.exit_code(), 38);
+    EXPECT_EQ(o.console, "");
+    expect_err_start(o, system_line("File too large") +
+                            report(38, "error during write, unit 11, file " + d.file("list.lst")));
+    for (const std::string name : {"list.lst", "L1.dat"}) {
+      SCOPED_TRACE(name);
+      std::string got = read_file(d.file(name));
+      EXPECT_LE(got.size(), kLimit);
+      EXPECT_TRUE(got.ends_with("\r\n"));
+      EXPECT_EQ(full.substr(0, got.size()), got);
+      EXPECT_EQ(got.size(), whole);  // both got every record before the one cut short
+    }
+  }
+}
+
+// Started with standard input and standard error closed, the program keeps
+// their numbers from its files: the failure report does not go into the
+// list file, which holds its records only.
+TEST(RecordFiles, ClosedStandardStreamsAreNotReusedForFiles) {
   TempDir d;
+  const std::string input = "HDR\nL1 0 0\nL1 0 1\nL2 N/A 0\n";
   write_file(d.file("in.xyz"), input);
   Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.lst"}, [] {
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit rl{kLimit, kLimit};
-    setrlimit(RLIMIT_FSIZE, &rl);
+    close(0);
+    close(2);
   });
+  EXPECT_EQ(o.r.exit_code(), 59);
+  EXPECT_EQ(o.r.err, "");
+  expect_files(d.path(), {{"in.xyz", input}, {"L1.dat", "HDR\r\n" + rec("L1 0 0", 2)},
+                          {"list.lst", "HDR\r\n" + rec("L1 0 0", 2)}});
+}
+
+// A list file that is a pipe whose reader leaves early: the next write
+// fails (38, "Broken pipe") and the run ends instead of waiting for ever.
+TEST(RecordFiles, ListFilePipeWhoseReaderLeaves) {
+  TempDir d;
+  std::string input = "HDR\n", full = "HDR\r\n";
+  for (int i = 0; i < 20000; ++i) {  // more than a pipe holds
+    input += "L1 0 " + std::to_string(i) + "\n";
+    full += rec("L1 0 " + std::to_string(i), 2);
+  }
+  write_file(d.file("in.xyz"), input);
+  ASSERT_EQ(mkfifo(d.file("list.fifo").c_str(), 0666), 0);
+  FifoReader reader(d.file("list.fifo"), 100);
+  Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.fifo"}, [] { alarm(60); });
+  EXPECT_EQ(o.r.term_signal(), 0) << "ended by signal " << o.r.term_signal();
   EXPECT_EQ(o.r.exit_code(), 38);
   EXPECT_EQ(o.console, "");
-  expect_err_start(o, system_line("File too large") +
-                          report(38, "error during write, unit 11, file " + d.file("list.lst")));
-  for (const std::string name : {"list.lst", "L1.dat"}) {
-    SCOPED_TRACE(name);
-    std::string got = read_file(d.file(name));
-    EXPECT_LE(got.size(), kLimit);
-    EXPECT_TRUE(got.ends_with("\r\n"));
-    EXPECT_EQ(full.substr(0, got.size()), got);
-    EXPECT_EQ(got.size(), whole);  // both got every record before the one cut short
-  }
+  expect_err_start(o, system_line("Broken pipe") +
+                          report(38, "error during write, unit 11, file " + d.file("list.fifo")));
+  EXPECT_EQ(reader.finish(), full.substr(0, 100));
+  std::string line_file = read_file(d.file("L1.dat"));
+  EXPECT_GT(line_file.size(), 100u);
+  EXPECT_EQ(line_file, full.substr(0, line_file.size()));
+  EXPECT_TRUE(line_file.ends_with("\r\n"));
 }
 
 // A named pipe as the input, fed in 7-byte pieces that cut lines (and their

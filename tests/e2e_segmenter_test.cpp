@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fifo_reader.h"
 #include "tests/spawn.h"
 
 namespace {
@@ -95,10 +96,36 @@ SegCase directions() {
   return c;
 }
 
+// A record of line `id` whose 40th field, Y, comes at the end of `width`
+// characters; X is the second field and 37 more fill the room between.
+std::string wide_record(const std::string& id, const std::string& x, const std::string& y, size_t width) {
+  std::string head = id + " " + x, tail = " " + y;
+  size_t room = width - head.size() - tail.size(), each = room / 37;
+  std::string r = head;
+  for (int i = 0; i < 37; ++i) r += " " + std::string(each - 1 + (i == 0 ? room % 37 : 0), 'f');
+  return r + tail;
+}
+
+// Lines, fields and header lines longer than the old limits of 1024 and 80
+// characters are used whole. The last X has its exponent beyond character
+// 80: cut there, it would be 1.5, and the last step would go along +Y.
+SegCase whole_long_lines() {
+  const std::string header = "HEAD " + std::string(1995, 'h');
+  const std::string r1 = wide_record("L1", "0", "0", 1500), r2 = wide_record("L1", "0", "5", 5000);
+  const std::string r3 = std::string(1030, ' ') + wide_record("L1", "0", "9", 1100);
+  const std::string r4 = wide_record("L1", "1.5" + std::string(78, '0') + "E+03", "109", 1200);
+  const std::string out = txt(header) + rec(r1, 2) + rec(r2, 2) + rec(r3, 1) + rec(r4, 1);
+  return {"LongLinesFieldsAndHeadersAreWhole",
+          header + "\n" + r1 + "\n" + std::string(2000, ' ') + "\n" + r2 + "\r\n" + r3 + "\n" + r4 + "\n",
+          {"1", "1", "2", "40", "list.lst"},
+          {{"L1.dat", out}, {"list.lst", out}},
+          complete(1)};
+}
+
 std::vector<SegCase> cases() {
   const std::string a80(80, 'A');
   const std::string long1 = "L1 0 0 " + std::string(20000, 'x');
-  const std::string long2 = "L1 0 1" + std::string(1018, ' ') + "tail beyond the cut";
+  const std::string long2 = "L1 0 1" + std::string(1018, ' ') + "tail beyond character 1024";
   const std::string l1l1 = rec("L1 0 0", 2) + rec("L1 0 1", 2);
   const std::string old_lines = [] {
     std::string s;
@@ -147,13 +174,17 @@ std::vector<SegCase> cases() {
        processed("L1", 1) + complete(2)},
       {"IdentifiersDifferingInCase", "L1 0 0\nL1 0 1\nl1 0 2\n", kPlain,
        {{"L1.dat", l1l1}, {"l1.dat", rec("l1 0 2", 2)}}, processed("L1", 1) + complete(2)},
+      // Identifiers differing after character 80 are different lines.
       {"IdentifiersOf80AndMoreCharacters",
-       a80 + " 0 0\n" + a80 + "X 0 1\n" + a80 + "YZ 0 2\nB 0 0\n", kPlain,
-       {{a80 + ".dat", rec(a80 + " 0 0", 2) + rec(a80 + "X 0 1", 2) + rec(a80 + "YZ 0 2", 2)},
+       a80 + " 0 0\n" + a80 + " 0 1\n" + a80 + "X 0 1\n" + a80 + "YZ 0 2\nB 0 0\n", kPlain,
+       {{a80 + ".dat", rec(a80 + " 0 0", 2) + rec(a80 + " 0 1", 2)},
+        {a80 + "X.dat", rec(a80 + "X 0 1", 2)},
+        {a80 + "YZ.dat", rec(a80 + "YZ 0 2", 2)},
         {"B.dat", rec("B 0 0", 2)}},
-       processed(a80, 2) + complete(2)},
-      {"RecordsLongerThan1024AreCut", long1 + "\n" + long2 + "\nL1 0 2\n", kPlain,
-       {{"L1.dat", rec(long1.substr(0, 1024), 2) + rec("L1 0 1", 2) + rec("L1 0 2", 2)}}, complete(1)},
+       processed(a80, 1) + complete(4)},
+      {"RecordsLongerThan1024AreWhole", long1 + "\n" + long2 + "\nL1 0 2\n", kPlain,
+       {{"L1.dat", rec(long1, 2) + rec(long2, 2) + rec("L1 0 2", 2)}}, complete(1)},
+      whole_long_lines(),
       {"EndsCrLf", "L1 0 0\r\nL1 0 1\r\n", kPlain, {{"L1.dat", l1l1}}, complete(1)},
       {"EndsLf", "L1 0 0\nL1 0 1\n", kPlain, {{"L1.dat", l1l1}}, complete(1)},
       {"EndsMissingFinalTerminator", "L1 0 0\r\nL1 0 1", kPlain, {{"L1.dat", l1l1}}, complete(1)},
@@ -185,6 +216,11 @@ std::vector<SegCase> cases() {
        {{"L1.dat", rec("L1 0 0", 1) + rec("L1 1 0", 1) + rec("L1 7 7", 2) + rec("L1 7 9", 2)},
         {"L2.dat", rec("L2 5 5", 1)}},
        processed("L1", 1) + complete(3), 0, "", {{"L1.dat", old_lines}}},
+      // A line file opened but given no record keeps its old content; the
+      // first record written to it replaces that, even when its line returns.
+      {"ReturningLineFileFirstWrittenLaterIsReplaced", "x L1\n,\nx L2\ny\n", {"0", "2", "2", "2", " "},
+       {{"L1.dat", rec("x L1", 0)}, {"L2.dat", rec("x L2", 0)}, {".dat", rec("y", 0)}}, complete(4), 0, "",
+       {{".dat", "OLD\r\n"}}},
       {"DotSlashNamesTheSameFile", "HDR\nL1 0 0\nL1 0 1\n./L1 0 2\n./L1 0 3\n", kHead1,
        {{"L1.dat", txt("HDR") + l1l1 + rec("./L1 0 2", 2) + rec("./L1 0 3", 2)}},
        processed("L1", 1) + complete(2), 0, "", {{"L1.dat", old_lines}}},
@@ -235,6 +271,8 @@ TEST(SegmenterPaths, LineFileNames) {
       {outside.path() + "/x", 43, report(43, bad_name + outside.path() + "/x.dat"), ""},
       {"a/../L1", 43, report(43, bad_name + "@/L1.dat"), ""},
       {"nosub/L1", 29, report(29, "file not found, unit 12, file @/nosub/L1.dat"), ""},
+      // a name component too long for the file system, shown whole
+      {std::string(300, 'n'), 43, report(43, bad_name + "@/" + std::string(300, 'n') + ".dat"), ""},
       {"sub/L1", 0, "", "sub/L1.dat"},
       {"..L1", 0, "", "..L1.dat"},
   };
@@ -295,8 +333,10 @@ TEST(SegmenterFiles, ReturningLineFileThatIsAPipe) {
   TempDir d;
   write_file(d.file("in.xyz"), "A 1 2\nB 1 2\nA 3 4\n");
   ASSERT_EQ(mkfifo(d.file("A.dat").c_str(), 0666), 0);
+  FifoReader reader(d.file("A.dat"), SIZE_MAX);
   auto [r, console] = run_in(d.path(), kPlain);
   EXPECT_EQ(r.exit_code(), 0) << r.err;
   EXPECT_EQ(console, complete(3));
   EXPECT_EQ(read_file(d.file("B.dat")), rec("B 1 2", 0));
+  EXPECT_EQ(reader.finish(), rec("A 1 2", 0) + rec("A 3 4", 0));
 }

@@ -46,22 +46,27 @@ class RecordScanner : public testing::Test {
     });
   }
 
-  std::string text() const { return std::string(record_.text, record_.len); }
+  std::string text() const { return record_.text.substr(0, record_.len); }
 
   std::string path_;
   DataRecord record_;
-  LineId id_;
+  std::string_view id_;
   double x_ = -1.0, y_ = -2.0;
 };
 
 const Columns kStd{1, 2, 3, 3};
 
 TEST_F(RecordScanner, OnlyBlankLinesAreSkipped) {
-  input("\n   \n\r\n" + std::string(1024, ' ') + "X\nL1 1 2\n \t \nL2 3 4\n    ");
-  // The blank first 1024 characters make the long line blank too.
+  const std::string late = std::string(1024, ' ') + "X 1 2";
+  input("\n   \n\r\n" + std::string(2000, ' ') + "\n" + late + "\nL1 1 2\n \t \nL2 3 4\n    ");
+  // A long line of blanks is blank; one with a field after character 1024 is not.
+  ASSERT_EQ(scan_next(kStd), -1);
+  EXPECT_EQ(text(), late);
+  EXPECT_EQ(id_, "X");
+  EXPECT_EQ(y_, 2);
   ASSERT_EQ(scan_next(kStd), -1);
   EXPECT_EQ(text(), "L1 1 2");
-  EXPECT_EQ(id_.view(), "L1");
+  EXPECT_EQ(id_, "L1");
   // A line holding a TAB is a record; all its fields are blank.
   EXPECT_EQ(scan_next(kStd), failure(24));
 }
@@ -86,20 +91,20 @@ TEST_F(RecordScanner, TabsAndCommasBecomeBlanks) {
   input("L1,100.5,200.25\n  L1 \t 100.5 ,, 200.25  \r\nL2\t\t7\t8\t\n");
   ASSERT_EQ(scan_next(kStd), -1);
   EXPECT_EQ(text(), "L1 100.5 200.25");
-  EXPECT_EQ(id_.view(), "L1");
+  EXPECT_EQ(id_, "L1");
   EXPECT_EQ(x_, 100.5);
   EXPECT_EQ(y_, 200.25);
 
   x_ = y_ = 0;
   ASSERT_EQ(scan_next(kStd), -1);
   EXPECT_EQ(text(), "  L1   100.5    200.25");
-  EXPECT_EQ(id_.view(), "L1");
+  EXPECT_EQ(id_, "L1");
   EXPECT_EQ(x_, 100.5);
   EXPECT_EQ(y_, 200.25);
 
   ASSERT_EQ(scan_next(kStd), -1);
   EXPECT_EQ(text(), "L2  7 8");
-  EXPECT_EQ(id_.view(), "L2");
+  EXPECT_EQ(id_, "L2");
   EXPECT_EQ(x_, 7);
   EXPECT_EQ(y_, 8);
 }
@@ -133,10 +138,10 @@ class ScanColumns : public RecordScanner, public testing::WithParamInterface<Col
 
 TEST_P(ScanColumns, AssignsFields) {
   const ColumnCase& c = GetParam();
-  id_.len = 0;
+  id_ = {};
   input(std::string(c.line) + "\n");
   ASSERT_EQ(scan_next(c.columns), -1);
-  EXPECT_EQ(id_.view(), c.id);
+  EXPECT_EQ(id_, c.id);
   EXPECT_EQ(x_, c.x);
   EXPECT_EQ(y_, c.y);
 }
@@ -156,7 +161,7 @@ const FailureCase kFailureCases[] = {
     {"NotANumber", "L1 N/A 5\n", 59},
     {"CrCrLfLeavesCrInLastField", "L1 1 2\r\r\n", 59},
     {"IdentifierTakesWhole1024Characters", std::string(1024, 'A') + "\n", 24},
-    {"IdentifierOfMoreThan1024Characters", std::string(1500, 'A') + " 1 2\n", 24},
+    {"IdentifierOfMoreThan1024CharactersThenBadCoordinate", std::string(1500, 'A') + " 1 N/A\n", 59},
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
@@ -171,17 +176,18 @@ TEST_P(ScanFailure, EndsTheRun) {
 INSTANTIATE_TEST_SUITE_P(Lines, ScanFailure, testing::ValuesIn(kFailureCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(RecordScanner, IdentifierCutTo80Characters) {
+TEST_F(RecordScanner, IdentifierIsTheWholeField) {
   std::string long_id(100, 'i');
   long_id[79] = 'E';
   long_id[80] = 'X';
   std::string other = long_id.substr(0, 80) + std::string(30, 'o');
   input(long_id + " 1 2\n" + other + " 3 4\n");
   ASSERT_EQ(scan_next(kStd), -1);
-  EXPECT_EQ(id_.view(), long_id.substr(0, 80));
-  LineId first = id_;
+  EXPECT_EQ(id_, long_id);
+  std::string first{id_};
   ASSERT_EQ(scan_next(kStd), -1);
-  EXPECT_TRUE(first == id_) << "identifiers differing after character 80 are one identifier";
+  EXPECT_EQ(id_, other) << "identifiers differing after character 80 are two identifiers";
+  EXPECT_NE(first, id_);
   EXPECT_EQ(x_, 3);
   EXPECT_EQ(y_, 4);
 }
@@ -190,17 +196,17 @@ TEST_F(RecordScanner, FieldOf1024CharactersFillsIdentifierAndLeavesNoOtherField)
   input(std::string(1024, 'A') + "\n");
   ASSERT_EQ(scan_next({1, 1, 1, 1}), -1);
   EXPECT_EQ(record_.len, 1024u);
-  EXPECT_EQ(id_.view(), std::string(80, 'A'));
+  EXPECT_EQ(id_, std::string(1024, 'A'));
 }
 
-TEST_F(RecordScanner, LongLineIsCutTo1024AndNextLineFollows) {
-  // "12345678" straddles character 1024: only "1234" is in the record.
+TEST_F(RecordScanner, LongLineIsReadWholeAndNextLineFollows) {
+  // "12345678" straddles character 1024.
   std::string line = "L1 5 " + std::string(1020 - 5, ' ') + "12345678 9";
   input(line + "\nL2 3 4\n");
   ASSERT_EQ(scan_next(kStd), -1);
-  EXPECT_EQ(record_.len, 1024u);
-  EXPECT_EQ(text(), line.substr(0, 1024));
-  EXPECT_EQ(y_, 1234);
+  EXPECT_EQ(record_.len, line.size());
+  EXPECT_EQ(text(), line);
+  EXPECT_EQ(y_, 12345678);
   ASSERT_EQ(scan_next(kStd), -1);
   EXPECT_EQ(text(), "L2 3 4");
 }
@@ -208,7 +214,7 @@ TEST_F(RecordScanner, LongLineIsCutTo1024AndNextLineFollows) {
 TEST_F(RecordScanner, FieldBytesOtherThanSeparatorsArriveUnchanged) {
   input(std::string("L\x01\xff\0x 1 2\n", 10));
   ASSERT_EQ(scan_next(kStd), -1);
-  EXPECT_EQ(id_.view(), std::string("L\x01\xff\0x", 5));
+  EXPECT_EQ(id_, std::string("L\x01\xff\0x", 5));
 }
 
 }  // namespace

@@ -55,9 +55,13 @@ std::vector<NameCase> name_cases() {
       {"Blank", "     ", ""},
       {"Blank80", std::string(80, ' '), ""},
       {"OnlyNuls", std::string(3, '\0'), ""},
-      {"NameAfterFirst256Ignored", std::string(256, ' ') + "late.dat", ""},
-      {"CutAt256BeforeTrimming", "/" + std::string(254, 'a') + " tail", "/" + std::string(254, 'a')},
-      {"CutAt256", "/" + std::string(300, 'n'), "/" + std::string(255, 'n')},
+      {"BlankThenNul", std::string(" \0", 2), ""},
+      {"BlanksAndNulsMixed", std::string("  \0 \0  ", 8), ""},
+      {"NulThenNameKept", std::string(" \0x", 3), b + "/" + std::string("\0x", 2)},
+      // no length counts: nothing is cut, however long
+      {"NameAfter256LeadingBlanks", std::string(256, ' ') + "late.dat", b + "/late.dat"},
+      {"InnerBlankAfter256Kept", "/" + std::string(254, 'a') + " tail", "/" + std::string(254, 'a') + " tail"},
+      {"LongerThan256Whole", "/" + std::string(300, 'n'), "/" + std::string(300, 'n')},
   };
 }
 
@@ -70,13 +74,15 @@ TEST_P(ResolveName, Resolves) { EXPECT_EQ(resolve_name(GetParam().given), GetPar
 INSTANTIATE_TEST_SUITE_P(Given, ResolveName, testing::ValuesIn(name_cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ResolveNameLimit, AbsoluteFormUpTo256IsUsedLongerKeepsTrimmedName) {
+TEST(ResolveNameLimit, AbsoluteFormIsUsedWhateverItsLength) {
   const std::string b = base();
   ASSERT_LT(b.size(), 200u) << "test needs a short current directory";
   std::string fits(255 - b.size(), 'f');  // base + "/" + name = 256 characters
   EXPECT_EQ(resolve_name(fits), b + "/" + fits);
-  std::string too_long(256 - b.size(), 'g');  // 257 characters when absolute
-  EXPECT_EQ(resolve_name("  " + too_long + "  "), too_long);
+  std::string longer(256 - b.size(), 'g');  // 257 characters when absolute
+  EXPECT_EQ(resolve_name("  " + longer + "  "), b + "/" + longer);
+  std::string beyond_path_max(PATH_MAX + 10, 'p');
+  EXPECT_EQ(resolve_name(beyond_path_max), b + "/" + beyond_path_max);
   // The length that counts is that of the resolved form.
   std::string shrinks = "x/../" + std::string(254 - b.size(), 'h');
   EXPECT_EQ(resolve_name(shrinks), b + "/" + std::string(254 - b.size(), 'h'));

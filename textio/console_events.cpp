@@ -19,6 +19,8 @@ struct Event {
   size_t report_len;
 };
 
+sigset_t g_mask_before_hold;
+
 Event g_events[] = {
     {SIGINT, "control-C", {}, 0},
     {SIGQUIT, "control-BREAK", {}, 0},
@@ -81,3 +83,11 @@ void unblock_console_events() {
   sigset_t set = event_set();
   sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
+
+void hold_ending_signals() {
+  sigset_t set = event_set();
+  sigaddset(&set, SIGTERM);
+  sigprocmask(SIG_BLOCK, &set, &g_mask_before_hold);
+}
+
+void release_ending_signals() { sigprocmask(SIG_SETMASK, &g_mask_before_hold, nullptr); }

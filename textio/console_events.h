@@ -9,7 +9,13 @@
 // (nohup, background jobs): those stay ignored.
 void install_console_event_handlers();
 
-// Holds the three signals back (and lets them through again): around the
-// first write to a file and its cut-off, and while a failure is reported.
+// Holds the three signals back (and lets them through again) while a failure
+// is reported.
 void block_console_events();
 void unblock_console_events();
+
+// Holds the three signals and SIGTERM back across a file's first record and
+// the cut-off of its old content, which must not be parted, and then puts
+// the signal mask back as it was. (SIGKILL cannot be held.)
+void hold_ending_signals();
+void release_ending_signals();

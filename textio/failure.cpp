@@ -63,8 +63,7 @@ std::string_view unit_name(int unit) {
     case kUnitInput:
     case kUnitList:
     case kUnitLine: {
-      const Connection& c = connection(unit);
-      return {c.name, c.name_len};
+      return connection(unit).name;
     }
   }
   return "\"Unknown\"";
@@ -86,7 +85,8 @@ void write_system_line(int unit) {
   write_all(2, line.p, line.len, &written);
 }
 
-const size_t kReportBufferSize = 16384;
+const size_t kReportBufferSize = 16384;  // the traceback table
+const size_t kReportLineRoom = 512;      // a report line without its file name
 
 }  // namespace
 
@@ -117,19 +117,23 @@ void raise_failure(int number, int unit) {
   block_console_events();
   write_system_line(unit);
 
-  char line[512];
+  // The report line holds the whole file name, however long; every byte of
+  // it may double when its LFs become CR LF.
   std::string_view name = unit_name(unit);
-  size_t n = compose_report_line(line, sizeof line, kSevere, number, unit, name.data(), name.size());
-
+  const size_t line_cap = kReportLineRoom + name.size();
+  const size_t report_cap = kReportBufferSize + 2 * line_cap;
+  char* heap = static_cast<char*>(malloc(line_cap + report_cap));
   // Without memory for the whole report, the report line goes out alone.
-  char small[1024];
-  char* buf = static_cast<char*>(malloc(kReportBufferSize));
-  ReportText report = buf ? ReportText{buf, kReportBufferSize} : ReportText{small, sizeof small};
+  char small_line[kReportLineRoom], small_report[2 * kReportLineRoom];
+  char* line = heap ? heap : small_line;
+  size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, kSevere, number, unit, name.data(),
+                                 name.size());
+  ReportText report = heap ? ReportText{heap + line_cap, report_cap} : ReportText{small_report, sizeof small_report};
   report.put({line, n});  // its line end CR LF becomes CR CR LF
-  if (buf) append_traceback(report);
+  if (heap) append_traceback(report);
   size_t written;
   write_all(2, report.p, report.len, &written);
-  free(buf);
+  free(heap);
   close_all_units(false);
   end_process(0xC0000000u + static_cast<unsigned>(number));
 }

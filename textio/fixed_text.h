@@ -1,21 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
-// Fixed-length text: a value of fixed capacity, padded on the right with
-// blanks. Two values are equal when equal after padding, so code that keeps
-// a value's real length compares and trims on that length alone.
+// Values compared and written without their trailing blanks: a value is
+// equal to itself padded with blanks, so code compares and trims on the real
+// length alone, whatever the length of a line, a field or a name.
 #pragma once
 #include <cstddef>
 #include <string_view>
-
-const size_t kTextLength = 80;      // names, arguments, fields, identifiers
-const size_t kRecordLength = 1024;  // records and header lines
-
-struct Text80 {
-  char c[kTextLength];
-  std::string_view view() const { return {c, kTextLength}; }
-};
-
-// The text cut to 80 characters or padded with blanks.
-Text80 make_text80(std::string_view s);
 
 // Length without the trailing blanks.
 size_t trimmed_length(const char* s, size_t n);

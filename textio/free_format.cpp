@@ -20,7 +20,7 @@ struct Target {
   Kind kind;
   int32_t* integer = nullptr;
   double* real = nullptr;
-  Text80* text = nullptr;
+  std::string* text = nullptr;
 };
 
 // The current record of a read and the position in it.
@@ -76,7 +76,8 @@ struct Stops {
 };
 
 constexpr Stops kNumericStops{{" \t)*,/", 6}};
-constexpr Stops kUndelimitedStops{{" \t\n\0,/", 6}};
+// A name typed at the prompt: the path separator is one of its characters.
+constexpr Stops kUndelimitedStops{{" \t\n\0,", 5}};
 constexpr Stops kTruthStops{{" \t\n),/", 6}};
 
 // Where a token that starts at the current position ends.
@@ -131,9 +132,7 @@ void read_undelimited(Source& s, CharacterValue& v) {
   for (; s.pos < end; ++s.pos) v.add(s, s.peek());
 }
 
-void assign_text(const Target& t, const CharacterValue& v) {
-  *t.text = make_text80({v.buf, v.len});
-}
+void assign_text(const Target& t, const CharacterValue& v) { t.text->assign(v.buf, v.len); }
 
 // A truth word: only its first letter after an optional point counts.
 void read_truth(Source& s, const Target& t) {
@@ -164,7 +163,8 @@ void read_value(Source& s, const Target& t) {
       skip_blanks(s);
       continue;
     }
-    if (c == ',' || c == '/') return;
+    // A slash ends the read; a name read as text may begin with one.
+    if (c == ',' || (c == '/' && numeric)) return;
     if (c == '\'' || c == '"') {
       CharacterValue v;
       read_quoted(s, v);
@@ -246,11 +246,11 @@ void read_text_value(std::string_view text, double& target) {
 
 void read_console_value(int32_t& target) { read_console({.kind = Kind::integer, .integer = &target}); }
 
-void read_console_value(Text80& target) { read_console({.kind = Kind::text, .text = &target}); }
+void read_console_value(std::string& target) { read_console({.kind = Kind::text, .text = &target}); }
 
-void read_console_line(Text80& target) {
+void read_console_line(std::string& target) {
   Source s;
   s.console = true;
   if (!next_console_line(s)) fail(s, kEndOfFile);
-  target = make_text80({s.rec, s.len});
+  target.assign(s.rec, s.len);
 }

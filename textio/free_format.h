@@ -5,18 +5,19 @@
 // 24 end of the source, on unit -5 for a text and -4 for the console.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
-
-#include "textio/fixed_text.h"
 
 // The first value of a text, such as a command argument or a data field.
 void read_text_value(std::string_view text, int32_t& target);
 void read_text_value(std::string_view text, double& target);
 
 // The next value typed on standard input. The read starts on a new line and
-// drops what is left of the last line it used.
+// drops what is left of the last line it used. A text value is a name: a
+// slash is one of its characters, as a blank, TAB or comma is not unless
+// quoted; it holds at most 2049 characters.
 void read_console_value(int32_t& target);
-void read_console_value(Text80& target);
+void read_console_value(std::string& target);
 
-// One whole line of standard input, its first 80 characters as they stand.
-void read_console_line(Text80& target);
+// One whole line of standard input, as it stands.
+void read_console_line(std::string& target);

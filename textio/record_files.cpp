@@ -7,17 +7,17 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "textio/console_events.h"
 #include "textio/failure.h"
-#include "textio/fixed_text.h"
 #include "textio/resolved_name.h"
 #include "textio/write_all.h"
 
 namespace {
 
-void keep_name(Connection& c, const std::string& resolved) {
-  c.name_len = resolved.copy(c.name, kMaxNameLength);
+void keep_name(Connection& c, std::string resolved) {
+  c.name = std::move(resolved);
   c.saved_errno = 0;
 }
 
@@ -57,16 +57,18 @@ bool connected_elsewhere(int unit, FileId id) {
 
 void open_unit(int unit, std::string_view name, OpenMode mode) {
   Connection& c = connection(unit);
-  std::string resolved = resolve_name(name);
-  keep_name(c, resolved);
-  if (resolved.find('\0') != std::string::npos) raise_failure(43, unit);
+  keep_name(c, resolve_name(name));
+  const char* path = c.name.c_str();
+  if (c.name.find('\0') != std::string::npos) raise_failure(43, unit);
 
+  // Output files are only written: a pipe whose reader has left then fails
+  // the write instead of waiting for the program itself to read it.
   bool read_only = mode == OpenMode::existing;
-  int flags = read_only ? O_RDONLY : O_RDWR | O_CREAT;
-  int fd = open(resolved.c_str(), flags | O_CLOEXEC, 0666);
+  int flags = read_only ? O_RDONLY : O_WRONLY | O_CREAT;
+  int fd = open(path, flags | O_CLOEXEC, 0666);
   if (fd < 0 && !read_only && access_refused(errno)) {
     read_only = true;
-    fd = open(resolved.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    fd = open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
   }
   if (fd < 0) open_refused(unit, errno);
 
@@ -121,7 +123,7 @@ bool read_record(int unit, std::string_view* record) {
   size_t len;
   switch (next_line(c.reader, &text, &len)) {
     case LineStatus::line:
-      *record = {text, len < kRecordLength ? len : kRecordLength};
+      *record = {text, len};
       return true;
     case LineStatus::end:
       return false;
@@ -137,10 +139,10 @@ bool read_record(int unit, std::string_view* record) {
 void write_record(int unit, const char* bytes, size_t n) {
   Connection& c = connection(unit);
   if (c.read_only) raise_failure(47, unit);
-  // No console event may land between the first record and the cut-off,
+  // No ending signal may land between the first record and the cut-off,
   // which would leave old content behind the new record.
   bool first = c.truncate_after_write;
-  if (first) block_console_events();
+  if (first) hold_ending_signals();
   size_t written;
   if (!write_all(c.fd, bytes, n, &written)) {
     c.saved_errno = errno;
@@ -157,7 +159,7 @@ void write_record(int unit, const char* bytes, size_t n) {
       raise_failure(38, unit);
     }
     c.truncate_after_write = false;
-    unblock_console_events();
+    release_ending_signals();
   }
 }
 

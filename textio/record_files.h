@@ -27,9 +27,8 @@ FileId unit_file_id(int unit);
 // Goes on writing after the file's current end instead of replacing it.
 void continue_at_end(int unit);
 
-// The next line of the input, cut to its first 1024 bytes (a shorter one
-// stands for itself padded with blanks). False at the end of the input.
-// The view is valid until the next read.
+// The next line of the input, whole, without its terminator. False at the
+// end of the input. The view is valid until the next read.
 bool read_record(int unit, std::string_view* record);
 
 // One record, its line end included, in one write(2). The first record

@@ -9,11 +9,12 @@
 
 namespace {
 
+// Without leading blanks and trailing blanks and NULs: nothing is left of a
+// text of blanks and NULs alone, whatever its order.
 std::string_view trim_given(std::string_view s) {
-  s = s.substr(0, kResolvedNameMax);
-  size_t first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
   size_t last = s.find_last_not_of(std::string_view(" \0", 2));
+  if (last == std::string_view::npos) return {};
+  size_t first = s.find_first_not_of(' ');
   return s.substr(first, last - first + 1);
 }
 
@@ -55,8 +56,7 @@ std::string resolve_name(std::string_view given) {
     absolute += '/';
     absolute += name;
   }
-  std::string resolved = normalise(absolute);
-  return resolved.size() > kResolvedNameMax ? std::string(name) : resolved;
+  return normalise(absolute);
 }
 
 bool name_exists(const std::string& resolved) {

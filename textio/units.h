@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <sys/types.h>
 
+#include <string>
+
 #include "textio/line_reader.h"
 
 // Unit numbers as failure reports show them.
@@ -19,8 +21,6 @@ enum : int {
   kUnitLine = 12,
   kNoUnit = 1000,      // a condition that concerns no unit
 };
-
-const size_t kMaxNameLength = 256;
 
 struct FileId {
   dev_t dev;
@@ -36,8 +36,7 @@ struct Connection {
   bool truncate_after_write = false;  // until the first record is written
   int fd = -1;
   int saved_errno = 0;                // printed as the system line of a report
-  char name[kMaxNameLength + 1] = {}; // resolved name; kept after a failed open
-  size_t name_len = 0;
+  std::string name;                   // resolved name; kept after a failed open
   FileId id = {};
   off_t offset = 0;                   // where the next record goes
   LineReader reader;                  // the input's read buffer

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: Apache-2.0
+// A reader of a named pipe that the program writes as an output file.
+#pragma once
+#include <atomic>
+#include <cstddef>
+#include <string>
+#include <thread>
+
+// Reads the named pipe on a thread of its own: opens it, reads to its end and
+// opens it again, for each time the program opens it; or leaves for good, the
+// pipe closed, once it has read `limit` bytes.
+class FifoReader {
+ public:
+  FifoReader(const std::string& path, size_t limit);
+  ~FifoReader();  // stops the reader and waits for it
+  FifoReader(const FifoReader&) = delete;
+  FifoReader& operator=(const FifoReader&) = delete;
+
+  // Stops reading (after the program has ended) and returns what was read.
+  const std::string& finish();
+
+ private:
+  std::string path_;
+  std::string got_;
+  std::atomic<bool> stop_{false}, done_{false};
+  std::thread thread_;
+};
