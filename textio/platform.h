@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: Apache-2.0
+// The operating system as the program needs it, in the program's own terms.
+// Each platform implements it in one file (platform_posix.cpp,
+// platform_win32.cpp); no other file of the program talks to the system.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// An open file or standard stream: a descriptor on POSIX, a HANDLE on Windows.
+using Handle = intptr_t;
+inline constexpr Handle kNoHandle = -1;
+
+// The platform's code of a failed call (errno, GetLastError()); 0 is none.
+using ErrorCode = int;
+
+// Masks every floating-point exception; makes a write to a pipe whose reader
+// has left, or beyond a file-size limit, fail instead of ending the process;
+// gives the standard streams that are closed a stand-in that still fails
+// every read and write, so that no file of the run takes their place.
+void start_up();
+
+enum class Stream { input, output, error };
+Handle standard_stream(Stream stream);
+
+// The number of bytes read (at most cap), 0 at the end of the data (also a
+// pipe whose writer has left), -1 on failure with *error set.
+ptrdiff_t read_some(Handle h, char* buf, size_t cap, ErrorCode* error);
+
+// A write of more than this goes out in consecutive pieces.
+inline constexpr size_t kMaxWrite = 262144;
+
+// Writes all n bytes: one call for up to kMaxWrite. On failure returns false
+// with *written the bytes that got out and *error the platform's code (a
+// write that takes nothing counts as a full disk).
+bool write_all(Handle h, const char* bytes, size_t n, size_t* written, ErrorCode* error);
+
+// Why the platform refused to open a file.
+enum class Refusal {
+  none,
+  not_found,       // the file, or a directory on its path, is absent
+  access_refused,  // also a write-protected medium, and a directory
+  bad_name,        // a character, form or length the file system rejects
+  no_device,       // the drive or device in the name does not exist
+  too_many_files,
+  other,           // anything else: reported with the platform's text
+};
+
+// The platform's mapping of its error codes, one table per platform.
+Refusal classify_refusal(ErrorCode error);
+
+struct Opened {
+  Handle handle = kNoHandle;  // kNoHandle when refused
+  bool read_only = false;     // writing was refused, reading was not
+  Refusal refusal = Refusal::none;
+  ErrorCode error = 0;        // the refusal's code
+};
+
+// The input: an existing file, for reading only; others may read it too.
+Opened open_for_reading(const std::string& name);
+// An output file: for writing only (reading only when writing is refused),
+// created when absent, old content kept, positioned at its start.
+Opened open_for_writing(const std::string& name);
+
+// A value that every name of one file shares.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+struct FileKind {
+  bool directory = false;
+  bool regular = false;  // a file on disk: it can be cut off and positioned
+  FileIdentity identity;
+};
+bool file_kind(Handle h, FileKind* kind, ErrorCode* error);
+
+// The code a second connection to a file of this run reports.
+ErrorCode file_busy_error();
+
+// Moves the position to the end of the file and tells where that is.
+bool position_at_end(Handle h, int64_t* end, ErrorCode* error);
+// Cuts the file off at `offset`; the position stays where it is.
+bool cut_at(Handle h, int64_t offset, ErrorCode* error);
+// Safe to call from a signal handler.
+bool close_handle(Handle h, ErrorCode* error);
+
+// The name made absolute against the current directory, with "." and ".."
+// components resolved; an empty name stays empty.
+std::string absolute_name(std::string_view name);
+// Whether a resolved name exists as any kind of entry (links followed); a
+// name the platform cannot take does not exist.
+bool name_exists(const std::string& resolved);
+// Whether a line file's name stays in the current directory: not absolute,
+// no ".." component (and, where names can, no drive, stream or device).
+bool is_local_name(std::string_view name);
+
+// The platform's description of an error code as the system line carries it
+// after "runlib: ", with its line end when the platform gives one.
+std::string error_description(ErrorCode error);
+
+enum class ConsoleEvent { interrupt, break_key, close };  // control-C, control-BREAK, window-CLOSE
+
+// Registers `on_event` for the three console events (an event that was
+// ignored when the program started stays ignored). It is called on the
+// platform's terms (a signal handler, or a thread of its own) while the main
+// work may still be running, after the hold below is taken; it must end the
+// process, normally by end_by_console_event().
+void install_console_events(void (*on_event)(ConsoleEvent));
+
+// Console events wait while held: while a failure is reported.
+void hold_console_events();
+void release_console_events();
+// The same around one record's writes: an event must neither cut a record
+// nor land between a file's first record and its cut-off. Where events
+// interrupt the main thread between system calls, only the first record of a
+// file needs it; where they run on a thread of their own, every record does.
+void hold_for_record(bool first_of_file);
+void release_for_record(bool first_of_file);
+
+// Ends the process the way the platform ends a program stopped by the event.
+[[noreturn]] void end_by_console_event(ConsoleEvent event);
+// Ends the process with a status word (POSIX keeps its low 8 bits).
+[[noreturn]] void exit_process(unsigned status);
+
+// For the traceback: the file name, without directory, of the module that
+// holds a code address, and the address's offset in it; false when no
+// module holds it. The name stays valid for the process.
+bool code_module(uintptr_t pc, const char** image, uintptr_t* offset);
+// The program's own file, for its debug information; null lets the reader
+// find it.
+const char* program_path();
+
+}  // namespace platform

@@ -1,0 +1,339 @@
+// SPDX-License-Identifier: Apache-2.0
+// The platform layer on Windows: raw handles, CreateFileA with its share
+// modes, the console control handler on its own thread, the system's message
+// texts. The C runtime's descriptors and text mode are never used: every byte
+// goes through ReadFile and WriteFile, so CR LF and Ctrl-Z pass untouched.
+#include "textio/platform.h"
+
+#include <windows.h>
+
+#include <float.h>
+
+#include <algorithm>
+
+#include "textio/windows_names.h"
+
+namespace platform {
+
+static_assert(windows_names::kFileNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(windows_names::kPathNotFound == ERROR_PATH_NOT_FOUND);
+static_assert(windows_names::kTooManyOpenFiles == ERROR_TOO_MANY_OPEN_FILES);
+static_assert(windows_names::kAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(windows_names::kInvalidDrive == ERROR_INVALID_DRIVE);
+static_assert(windows_names::kWriteProtect == ERROR_WRITE_PROTECT);
+static_assert(windows_names::kNotReady == ERROR_NOT_READY);
+static_assert(windows_names::kSharingViolation == ERROR_SHARING_VIOLATION);
+static_assert(windows_names::kBadNetPath == ERROR_BAD_NETPATH);
+static_assert(windows_names::kBadNetName == ERROR_BAD_NET_NAME);
+static_assert(windows_names::kInvalidName == ERROR_INVALID_NAME);
+static_assert(windows_names::kBadPathname == ERROR_BAD_PATHNAME);
+static_assert(windows_names::kFilenameExcedRange == ERROR_FILENAME_EXCED_RANGE);
+static_assert(windows_names::kDirectory == ERROR_DIRECTORY);
+
+namespace {
+
+// ReadFile counts in 32 bits; a larger buffer is filled in several reads.
+const size_t kMaxRead = size_t{1} << 30;
+// Files that are no file on disk (pipes, devices) are told apart by handle.
+const uint64_t kNoVolume = UINT64_MAX;
+// At most one module per traceback row.
+const int kMaxModules = 32;
+
+HANDLE os(Handle h) { return reinterpret_cast<HANDLE>(h); }
+
+bool failed(ErrorCode* error) {
+  *error = static_cast<ErrorCode>(GetLastError());
+  return false;
+}
+
+// kNoHandle is also the pseudo-handle of the process itself: it must never
+// reach ReadFile or WriteFile.
+bool usable(Handle h, ErrorCode* error) {
+  if (h != kNoHandle && h != 0) return true;
+  *error = ERROR_INVALID_HANDLE;
+  return false;
+}
+
+// A standard handle that is absent or was not valid at start never becomes
+// valid later, when a file of the run may have been given its value.
+Handle standard_handle(DWORD which) {
+  HANDLE h = GetStdHandle(which);
+  if (h == nullptr || h == INVALID_HANDLE_VALUE) return kNoHandle;
+  SetLastError(NO_ERROR);
+  if (GetFileType(h) == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR) return kNoHandle;
+  return reinterpret_cast<Handle>(h);
+}
+
+// CreateFile reports a drive letter that names no drive as a path not found.
+bool drive_missing(const std::string& name) {
+  if (name.size() < 2 || name[1] != ':') return false;
+  const char root[] = {name[0], ':', '\\', '\0'};
+  return GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR;
+}
+
+// A device name resolves to "\\.\NAME", which GetFileAttributesA need not
+// know; the device exists when Windows defines the name.
+bool device_defined(const std::string& resolved) {
+  const std::string_view prefix = "\\\\.\\";
+  if (!resolved.starts_with(prefix) || resolved.find_first_of("\\/", prefix.size()) != std::string::npos) return false;
+  char target[1024];
+  return QueryDosDeviceA(resolved.c_str() + prefix.size(), target, sizeof target) != 0 ||
+         GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+}
+
+// A link exists when what it names can be reached (or refuses only access).
+bool link_target_exists(const std::string& resolved) {
+  HANDLE h = CreateFileA(resolved.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED;
+  CloseHandle(h);
+  return true;
+}
+
+Opened open_file(const std::string& name, DWORD access, DWORD disposition) {
+  Opened o;
+  if (name.find('\0') != std::string::npos) {
+    o.refusal = Refusal::bad_name;
+    o.error = ERROR_INVALID_NAME;
+    return o;
+  }
+  HANDLE h = CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD e = GetLastError();
+  bool writing = (access & GENERIC_WRITE) != 0;
+  if (h == INVALID_HANDLE_VALUE && writing && (e == ERROR_ACCESS_DENIED || e == ERROR_WRITE_PROTECT)) {
+    h = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    e = GetLastError();
+    o.read_only = true;
+  }
+  if (h == INVALID_HANDLE_VALUE) {
+    if ((e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) && drive_missing(name)) e = ERROR_INVALID_DRIVE;
+    o.read_only = false;
+    o.error = static_cast<ErrorCode>(e);
+    o.refusal = classify_refusal(o.error);
+    return o;
+  }
+  o.handle = reinterpret_cast<Handle>(h);
+  return o;
+}
+
+// The file name without its folder, kept for the rest of the process. Only
+// the failure report asks, on the main thread.
+const char* module_name(HMODULE module) {
+  static struct {
+    HMODULE module;
+    char name[MAX_PATH];
+  } known[kMaxModules];
+  static int count = 0;
+  static char path[32768];
+
+  for (int i = 0; i < count; ++i)
+    if (known[i].module == module) return known[i].name;
+  DWORD n = GetModuleFileNameA(module, path, sizeof path);
+  if (n == 0 || n == sizeof path || count == kMaxModules) return nullptr;
+  const char* base = path;
+  for (const char* p = path; *p; ++p)
+    if (*p == '\\' || *p == '/') base = p + 1;
+  known[count].module = module;
+  lstrcpynA(known[count].name, base, sizeof known[count].name);
+  return known[count++].name;
+}
+
+struct EventLock {
+  CRITICAL_SECTION section;  // re-entrant: a failure report holds it around record writes
+  EventLock() { InitializeCriticalSection(&section); }
+};
+
+CRITICAL_SECTION* event_lock() {
+  static EventLock lock;
+  return &lock.section;
+}
+
+void (*g_on_event)(ConsoleEvent) = nullptr;
+
+// Runs on a thread the system starts for the event.
+BOOL WINAPI on_control(DWORD type) {
+  ConsoleEvent event;
+  switch (type) {
+    case CTRL_C_EVENT: event = ConsoleEvent::interrupt; break;
+    case CTRL_BREAK_EVENT: event = ConsoleEvent::break_key; break;
+    case CTRL_CLOSE_EVENT: event = ConsoleEvent::close; break;
+    default: return FALSE;  // log-off and shut-down: the next handler's
+  }
+  EnterCriticalSection(event_lock());
+  g_on_event(event);
+  LeaveCriticalSection(event_lock());
+  return TRUE;
+}
+
+}  // namespace
+
+void start_up() {
+  unsigned int control;
+  _controlfp_s(&control, _MCW_EM, _MCW_EM);
+  standard_stream(Stream::input);  // the standard handles as they are at start
+  event_lock();
+}
+
+Handle standard_stream(Stream stream) {
+  static const Handle handles[] = {
+      standard_handle(STD_INPUT_HANDLE),
+      standard_handle(STD_OUTPUT_HANDLE),
+      standard_handle(STD_ERROR_HANDLE),
+  };
+  return handles[static_cast<int>(stream)];
+}
+
+ptrdiff_t read_some(Handle h, char* buf, size_t cap, ErrorCode* error) {
+  if (!usable(h, error)) return -1;
+  DWORD got = 0;
+  if (ReadFile(os(h), buf, static_cast<DWORD>(std::min(cap, kMaxRead)), &got, nullptr)) return got;
+  if (GetLastError() == ERROR_BROKEN_PIPE) return 0;  // the writer has left
+  failed(error);
+  return -1;
+}
+
+bool write_all(Handle h, const char* bytes, size_t n, size_t* written, ErrorCode* error) {
+  *written = 0;
+  if (n > 0 && !usable(h, error)) return false;
+  while (*written < n) {
+    DWORD put = 0;
+    if (!WriteFile(os(h), bytes + *written, static_cast<DWORD>(std::min(n - *written, kMaxWrite)), &put, nullptr))
+      return failed(error);
+    if (put == 0) {
+      *error = ERROR_DISK_FULL;
+      return false;
+    }
+    *written += put;
+  }
+  return true;
+}
+
+Refusal classify_refusal(ErrorCode error) { return windows_names::classify(error); }
+
+Opened open_for_reading(const std::string& name) { return open_file(name, GENERIC_READ, OPEN_EXISTING); }
+
+Opened open_for_writing(const std::string& name) { return open_file(name, GENERIC_WRITE, OPEN_ALWAYS); }
+
+bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
+  SetLastError(NO_ERROR);
+  DWORD type = GetFileType(os(h));
+  if (type == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR) return failed(error);
+  *kind = {};
+  if (type != FILE_TYPE_DISK) {
+    // A pipe or a device: no second name reaches the same connection.
+    kind->identity = {kNoVolume, static_cast<uint64_t>(h)};
+    return true;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(os(h), &info)) return failed(error);
+  kind->directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  kind->regular = !kind->directory;
+  kind->identity = {info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+  return true;
+}
+
+// Share modes refuse a second connection before the program sees it, with
+// this code; the program's own check then says the same.
+ErrorCode file_busy_error() { return ERROR_SHARING_VIOLATION; }
+
+bool position_at_end(Handle h, int64_t* end, ErrorCode* error) {
+  LARGE_INTEGER zero{}, at;
+  if (!SetFilePointerEx(os(h), zero, &at, FILE_END)) return failed(error);
+  *end = at.QuadPart;
+  return true;
+}
+
+bool cut_at(Handle h, int64_t offset, ErrorCode* error) {
+  LARGE_INTEGER zero{}, here, cut;
+  cut.QuadPart = offset;
+  if (!SetFilePointerEx(os(h), zero, &here, FILE_CURRENT)) return failed(error);
+  bool done = SetFilePointerEx(os(h), cut, nullptr, FILE_BEGIN) && SetEndOfFile(os(h));
+  DWORD e = GetLastError();
+  if (!SetFilePointerEx(os(h), here, nullptr, FILE_BEGIN) && done) return failed(error);
+  if (!done) *error = static_cast<ErrorCode>(e);
+  return done;
+}
+
+bool close_handle(Handle h, ErrorCode* error) { return usable(h, error) && (CloseHandle(os(h)) || failed(error)); }
+
+std::string absolute_name(std::string_view name) {
+  std::string given(name);
+  if (given.empty() || given.find('\0') != std::string::npos) return given;
+  std::string full;
+  DWORD need = GetFullPathNameA(given.c_str(), 0, nullptr, nullptr);
+  while (need > 0) {
+    full.resize(need);
+    DWORD got = GetFullPathNameA(given.c_str(), need, full.data(), nullptr);
+    if (got == 0) break;
+    if (got < need) {
+      full.resize(got);
+      return full;
+    }
+    need = got;  // the current folder changed in between
+  }
+  return given;  // a name Windows cannot make absolute, one too long for it
+}
+
+bool name_exists(const std::string& resolved) {
+  if (resolved.empty() || resolved.find('\0') != std::string::npos) return false;
+  DWORD attributes = GetFileAttributesA(resolved.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return device_defined(resolved);
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || link_target_exists(resolved);
+}
+
+bool is_local_name(std::string_view name) { return windows_names::is_local_name(name); }
+
+std::string error_description(ErrorCode error) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  if (n == 0) return "FormatMessage failed for sysmem message number " + std::to_string(error);
+  std::string description(text, n);
+  LocalFree(text);
+  return description;
+}
+
+// An interrupt that was disabled for the program when it started (a new
+// process group, or a parent that ignores it) never reaches the handler:
+// Windows checks the inherited flag itself, and the program never clears it.
+void install_console_events(void (*on_event)(ConsoleEvent)) {
+  event_lock();
+  g_on_event = on_event;
+  SetConsoleCtrlHandler(on_control, TRUE);
+}
+
+void hold_console_events() { EnterCriticalSection(event_lock()); }
+void release_console_events() { LeaveCriticalSection(event_lock()); }
+
+// The handler runs beside the main work, so every record is held.
+void hold_for_record(bool) { hold_console_events(); }
+void release_for_record(bool) { release_console_events(); }
+
+// The status Windows itself gives a console program ended by Ctrl-C: a
+// batch file sees that the run was interrupted.
+void end_by_console_event(ConsoleEvent) { ExitProcess(STATUS_CONTROL_C_EXIT); }
+
+void exit_process(unsigned status) { ExitProcess(status); }
+
+bool code_module(uintptr_t pc, const char** image, uintptr_t* offset) {
+  HMODULE module;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCSTR>(pc), &module))
+    return false;
+  const char* name = module_name(module);
+  if (!name) return false;
+  *image = name;
+  *offset = pc - reinterpret_cast<uintptr_t>(module);
+  return true;
+}
+
+const char* program_path() {
+  static char path[32768];
+  static const bool known = [] {
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    return n > 0 && n < sizeof path;
+  }();
+  return known ? path : nullptr;
+}
+
+}  // namespace platform

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "textio/windows_names.h"
+
+#include <cctype>
+
+namespace windows_names {
+
+platform::Refusal classify(platform::ErrorCode error) {
+  using platform::Refusal;
+  switch (error) {
+    case kFileNotFound:
+    case kPathNotFound:
+    case kDirectory:  // a component of the path is no directory
+      return Refusal::not_found;
+    case kAccessDenied:  // also a directory opened as a file
+    case kWriteProtect:
+      return Refusal::access_refused;
+    case kInvalidName:
+    case kBadPathname:
+    case kFilenameExcedRange:
+      return Refusal::bad_name;
+    case kInvalidDrive:
+    case kBadNetPath:
+    case kBadNetName:
+    case kNotReady:
+      return Refusal::no_device;
+    case kTooManyOpenFiles:
+      return Refusal::too_many_files;
+  }
+  return Refusal::other;  // a sharing violation among them
+}
+
+namespace {
+
+bool same_letters(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != b[i]) return false;
+  return true;
+}
+
+// The serial and printer ports take a digit 1-9; Windows also takes the
+// superscript digits one, two and three of its Western code page.
+bool is_port_digit(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return (u >= '1' && u <= '9') || u == 0xB9 || u == 0xB2 || u == 0xB3;
+}
+
+bool is_dot_dot(std::string_view component) {
+  size_t dots = 0;
+  for (char c : component) {
+    if (c == '.') ++dots;
+    else if (c != ' ') return false;
+  }
+  return dots >= 2;
+}
+
+}  // namespace
+
+bool is_device_name(std::string_view component) {
+  std::string_view base = component.substr(0, component.find('.'));
+  while (base.ends_with(' ')) base.remove_suffix(1);
+  while (base.starts_with(' ')) base.remove_prefix(1);
+  for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (same_letters(base, device)) return true;
+  return base.size() == 4 && (same_letters(base.substr(0, 3), "COM") || same_letters(base.substr(0, 3), "LPT")) &&
+         is_port_digit(base[3]);
+}
+
+bool is_local_name(std::string_view name) {
+  if (name.starts_with('\\') || name.starts_with('/')) return false;
+  if (name.find(':') != std::string_view::npos) return false;
+  for (;;) {
+    size_t separator = name.find_first_of("\\/");
+    std::string_view component = name.substr(0, separator);
+    if (is_dot_dot(component) || is_device_name(component)) return false;
+    if (separator == std::string_view::npos) return true;
+    name.remove_prefix(separator + 1);
+  }
+}
+
+}  // namespace windows_names
