@@ -1,7 +1,9 @@
 # SPDX-License-Identifier: Apache-2.0
 # Builds GCC's libbacktrace for the target compiler from the GCC source
 # tarball Debian ships (gcc-12-source), at configure time, into the build
-# folder, and provides it as the imported target Backtrace::Backtrace.
+# folder, and provides it as the imported target LibBacktrace::LibBacktrace,
+# the name FindLibBacktrace.cmake gives an installed one (a build uses one
+# of the two).
 # A cross compiler ships no libbacktrace of its own; this one reads the
 # program's DWARF from the PE/COFF image just as it reads it from ELF.
 # Only libbacktrace/, include/, config/ and the top-level autoconf helper
@@ -63,7 +65,7 @@ if(NOT bt_stamp_old STREQUAL bt_stamp_text)
   file(WRITE "${bt_root}/stamp" "${bt_stamp_text}")
 endif()
 
-add_library(Backtrace::Backtrace STATIC IMPORTED GLOBAL)
-set_target_properties(Backtrace::Backtrace PROPERTIES
+add_library(LibBacktrace::LibBacktrace STATIC IMPORTED GLOBAL)
+set_target_properties(LibBacktrace::LibBacktrace PROPERTIES
   IMPORTED_LOCATION "${bt_library}"
   INTERFACE_INCLUDE_DIRECTORIES "${bt_include}")

@@ -15,17 +15,18 @@ namespace {
 
 constexpr size_t kBannerWidth = 44;
 
-// The banner row of the version: "*               Version 1.0 (Linux)        *".
+// The banner row of the version: "*               Version 1.0 (Linux)        *",
+// or (Windows).
 constexpr std::string_view kVersionLead = "*               Version ";
-constexpr std::string_view kVersionTail = " (Linux)";
-static_assert(kVersionLead.size() + kShownVersion.size() + kVersionTail.size() < kBannerWidth,
+static_assert(kVersionLead.size() + kShownVersion.size() + kShownPlatform.size() + 3 < kBannerWidth,
               "the version must fit in the banner");
 
 constexpr std::array<char, kBannerWidth> version_row() {
   std::array<char, kBannerWidth> row{};
   row.fill(' ');
   size_t n = 0;
-  for (std::string_view part : {kVersionLead, kShownVersion, kVersionTail})
+  const std::string_view parts[] = {kVersionLead, kShownVersion, " (", kShownPlatform, ")"};
+  for (std::string_view part : parts)
     for (char c : part) row[n++] = c;
   row.back() = '*';
   return row;
