@@ -38,6 +38,10 @@ const size_t kMaxRead = size_t{1} << 30;
 const uint64_t kNoVolume = UINT64_MAX;
 // At most one module per traceback row.
 const int kMaxModules = 32;
+// How long a console read that Ctrl-C or Ctrl-Break ended waits for the
+// handler's thread to start, and how often it looks.
+const DWORD kEventStartMs = 1000;
+const DWORD kEventPollMs = 10;
 
 HANDLE os(Handle h) { return reinterpret_cast<HANDLE>(h); }
 
@@ -149,6 +153,8 @@ CRITICAL_SECTION* event_lock() {
 }
 
 void (*g_on_event)(ConsoleEvent) = nullptr;
+// Set once the handler has taken an event, which then ends the process.
+volatile LONG g_event_taken = 0;
 
 // Runs on a thread the system starts for the event.
 BOOL WINAPI on_control(DWORD type) {
@@ -159,10 +165,26 @@ BOOL WINAPI on_control(DWORD type) {
     case CTRL_CLOSE_EVENT: event = ConsoleEvent::close; break;
     default: return FALSE;  // log-off and shut-down: the next handler's
   }
+  InterlockedExchange(&g_event_taken, 1);
   EnterCriticalSection(event_lock());
   g_on_event(event);
   LeaveCriticalSection(event_lock());
   return TRUE;
+}
+
+// Ctrl-C and Ctrl-Break end a console read that is waiting with no bytes
+// while the system starts the handler's thread: such a read is no end of the
+// input when the handler takes the event, which ends the process. Waits for
+// that, and returns when no event comes (a Ctrl-Z typed at the console also
+// reads as no bytes, and ends the input a moment later).
+void await_console_event(HANDLE h) {
+  DWORD mode;
+  if (!GetConsoleMode(h, &mode)) return;  // a file or a pipe: its real end
+  for (DWORD waited = 0; waited < kEventStartMs; waited += kEventPollMs) {
+    if (InterlockedCompareExchange(&g_event_taken, 0, 0))
+      for (;;) Sleep(INFINITE);
+    Sleep(kEventPollMs);
+  }
 }
 
 }  // namespace
@@ -186,9 +208,14 @@ Handle standard_stream(Stream stream) {
 ptrdiff_t read_some(Handle h, char* buf, size_t cap, ErrorCode* error) {
   if (!usable(h, error)) return -1;
   DWORD got = 0;
-  if (ReadFile(os(h), buf, static_cast<DWORD>(std::min(cap, kMaxRead)), &got, nullptr)) return got;
-  if (GetLastError() == ERROR_BROKEN_PIPE) return 0;  // the writer has left
-  failed(error);
+  if (ReadFile(os(h), buf, static_cast<DWORD>(std::min(cap, kMaxRead)), &got, nullptr)) {
+    if (got == 0) await_console_event(os(h));
+    return got;
+  }
+  DWORD e = GetLastError();
+  if (e == ERROR_BROKEN_PIPE) return 0;  // the writer has left
+  if (e == ERROR_OPERATION_ABORTED) await_console_event(os(h));
+  *error = static_cast<ErrorCode>(e);
   return -1;
 }
 
