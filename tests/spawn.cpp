@@ -19,10 +19,13 @@
 #include <stdexcept>
 
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
+const char kDirSeparator = '/';
 
 bool SpawnResult::exited() const { return WIFEXITED(wait_status); }
 int SpawnResult::exit_code() const { return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1; }
 int SpawnResult::term_signal() const { return WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0; }
+
+int failure_status(int number) { return number & 0xFF; }
 
 namespace {
 

@@ -28,6 +28,14 @@ struct SpawnResult {
 
 SpawnResult run_segmentor(const SpawnOptions& options);
 
+// The exit code with which a run ended by the severe failure `number` is
+// seen here: its status word 0xC0000000 + number, of which POSIX keeps only
+// the low 8 bits (number itself).
+int failure_status(int number);
+
+// What separates a folder from the name in it, as the platform writes it.
+extern const char kDirSeparator;
+
 // A fresh directory under $TMPDIR (/tmp by default), removed with everything
 // in it.
 class TempDir {
@@ -37,7 +45,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string file(const std::string& name) const { return path_ + kDirSeparator + name; }
 
  private:
   std::string path_;

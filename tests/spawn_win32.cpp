@@ -11,11 +11,14 @@
 #include <thread>
 
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
+const char kDirSeparator = '\\';
 
 // The process always exits on Windows: the deadline throws instead.
 bool SpawnResult::exited() const { return true; }
 int SpawnResult::exit_code() const { return wait_status; }
 int SpawnResult::term_signal() const { return 0; }
+
+int failure_status(int number) { return static_cast<int>(0xC0000000u + static_cast<unsigned>(number)); }
 
 namespace {
 
@@ -160,3 +163,7 @@ TempDir::TempDir() {
 }
 
 bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Users and file modes are POSIX's: the tests of permissions skip here.
+void drop_privileges() { throw std::logic_error("no user to drop to on Windows"); }
+std::string permissions_untestable(const std::string&) { return "file modes and users are POSIX's"; }

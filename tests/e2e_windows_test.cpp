@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: Apache-2.0
+// End-to-end on Windows only: share modes between processes, the names that
+// Windows reads as drives, streams, devices or parent folders, the system's
+// own error texts, and the whole status word as a batch file sees it.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e_support.h"
+
+namespace {
+
+const std::string kInput = "H\nL1 1 2\nL1 3 2\n";
+
+// The name as Windows makes it absolute with dir as the current folder, as
+// the report shows it (a drive or a root in it leaves dir aside).
+std::string resolved_in(const std::string& dir, const std::string& name) {
+  char here[MAX_PATH], buf[MAX_PATH];
+  GetCurrentDirectoryA(sizeof here, here);
+  SetCurrentDirectoryA(dir.c_str());
+  DWORD n = GetFullPathNameA(name.c_str(), sizeof buf, buf, nullptr);
+  SetCurrentDirectoryA(here);
+  EXPECT_TRUE(n > 0 && n < sizeof buf) << name;
+  return std::string(buf, n);
+}
+
+// The system line of an error code: the system's text after "runlib: ",
+// every LF of it written as CR LF.
+std::string system_line(DWORD code) {
+  char text[512];
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                           sizeof text, nullptr);
+  EXPECT_GT(n, 0u) << code;
+  std::string line = "runlib: ";
+  for (char c : std::string(text, n)) line += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return line;
+}
+
+TEST(WindowsFiles, ListFileHeldByAnotherProgramIsRefusedWithTheSystemLine) {
+  TempDir dir;
+  write_file(dir.file("in.xyz"), kInput);
+  write_file(dir.file("held.lst"), "old\r\n");
+  // Held the way a viewer holds it: reading, and letting others only read.
+  HANDLE held = CreateFileA(dir.file("held.lst").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Outcome o = run_in(dir.path(), "in.xyz", {"1", "1", "2", "3", "held.lst"});
+  CloseHandle(held);
+  EXPECT_EQ(o.r.exit_code(), failure_status(30));
+  EXPECT_TRUE(o.r.err.starts_with(system_line(ERROR_SHARING_VIOLATION) +
+                                  report(30, "open failure, unit 11, file " + dir.file("held.lst"))))
+      << o.r.err;
+  expect_files(dir.path(), {{"held.lst", "old\r\n"}}, "in.xyz");
+}
+
+// Line names that would reach out of the current folder are refused before
+// any file of theirs is created or opened.
+TEST(WindowsFiles, LineNamesLeavingTheFolderAre43BeforeAnyOpen) {
+  TempDir dir;
+  const std::string inner = dir.file("run");
+  ASSERT_TRUE(CreateDirectoryA(inner.c_str(), nullptr));
+  for (std::string id : {"..\\x", "../x", "C:x", "\\x", "L1:s", "CON", "con", "nul.txt", "COM1", "lpt9.log",
+                         "CONIN$", "sub\\..\\x", "sub/AUX"}) {
+    write_file(inner + "\\in.xyz", "H\n" + id + " 1 2\n");
+    Outcome o = run_in(inner, "in.xyz", {"1", "1", "2", "3", " "});
+    EXPECT_EQ(o.r.exit_code(), failure_status(43)) << id;
+    EXPECT_TRUE(o.r.err.starts_with(
+        report(43, "file name specification error, unit 12, file " + resolved_in(inner, id + ".dat"))))
+        << id << "\n" << o.r.err;
+    expect_files(inner, {}, "in.xyz");
+    expect_files(dir.path(), {});
+  }
+}
+
+// The system's texts are those of the platform, and Wine's differ from
+// Windows' own: the expectation asks the system too.
+TEST(WindowsFiles, FullDiskGives38WithTheSystemsText) {
+  const char* full = "Z:\\dev\\full";  // Wine's view of the Linux device
+  if (GetFileAttributesA(full) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no full device at " << full;
+  TempDir dir;
+  write_file(dir.file("in.xyz"), kInput);
+  Outcome o = run_in(dir.path(), "in.xyz", {"1", "1", "2", "3", full});
+  EXPECT_EQ(o.r.exit_code(), failure_status(38));
+  EXPECT_TRUE(o.r.err.starts_with(system_line(ERROR_DISK_FULL) +
+                                  report(38, "error during write, unit 11, file " + std::string(full))))
+      << o.r.err;
+}
+
+TEST(WindowsFiles, LineFileInAMissingFolderIs29) {
+  TempDir dir;
+  write_file(dir.file("in.xyz"), "H\nnosub/L1 1 2\n");
+  Outcome o = run_in(dir.path(), "in.xyz", {"1", "1", "2", "3", " "});
+  EXPECT_EQ(o.r.exit_code(), failure_status(29));
+  EXPECT_TRUE(o.r.err.starts_with(report(29, "file not found, unit 12, file " + dir.file("nosub\\L1.dat"))))
+      << o.r.err;
+}
+
+// A batch file sees the whole status word in %ERRORLEVEL%, negative for a
+// severe failure, and 1 for an early stop; a line is read when it runs.
+TEST(WindowsStatus, BatchFileSeesTheWholeStatusWord) {
+  TempDir dir;
+  write_file(dir.file("in.xyz"), kInput);
+  write_file(dir.file("lost.xyz"), "H\nnosub/L1 1 2\n");
+  struct Case {
+    std::string args;
+    std::string errorlevel;
+  };
+  const std::vector<Case> cases = {
+      {"in.xyz 1 1 2 3 \" \"", "0"},
+      {"missing.xyz 1 1 2 3 \" \"", "1"},                // the input does not exist
+      {"in.xyz 1 1 2 9 \" \"", "1"},                     // an invalid column
+      {"lost.xyz 1 1 2 3 \" \"", "-1073741795"},         // 29
+      {"in.xyz abc 1 2 3 \" \"", "-1073741765"},         // 59
+      {"in.xyz 1 1 2 3 Z:\\dev\\full", "-1073741786"},  // 38, under Wine
+  };
+  std::string batch = "@cd /d \"" + dir.path() + "\"\r\n", want;
+  char program[MAX_PATH];
+  DWORD n = GetFullPathNameA(kSegmentorBinary, sizeof program, program, nullptr);
+  ASSERT_TRUE(n > 0 && n < sizeof program);
+  for (const Case& c : cases) {
+    if (c.args.find("dev\\full") != std::string::npos && GetFileAttributesA("Z:\\dev\\full") == INVALID_FILE_ATTRIBUTES)
+      continue;
+    batch += "@\"" + std::string(program, n) + "\" " + c.args + " >NUL 2>NUL <NUL\r\n@echo %ERRORLEVEL%\r\n";
+    want += c.errorlevel + "\r\n";
+  }
+  write_file(dir.file("run.bat"), batch);
+  // The command processor takes the quotes around the whole command away.
+  FILE* p = _popen(("\"\"" + dir.file("run.bat") + "\"\"").c_str(), "rb");
+  ASSERT_NE(p, nullptr);
+  std::string got;
+  char buf[256];
+  for (size_t k; (k = fread(buf, 1, sizeof buf, p)) > 0;) got.append(buf, k);
+  EXPECT_EQ(_pclose(p), 0);
+  EXPECT_EQ(got, want);
+}
+
+}  // namespace
