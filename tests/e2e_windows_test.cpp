@@ -107,6 +107,19 @@ TEST(WindowsFiles, LineFileInAMissingFolderIs29) {
       << o.r.err;
 }
 
+TEST(WindowsFiles, ListFileOnADriveThatIsNotThereIs42) {
+  DWORD drives = GetLogicalDrives();
+  char letter = 'Z';
+  while (letter > 'D' && (drives >> (letter - 'A') & 1)) --letter;
+  ASSERT_FALSE(drives >> (letter - 'A') & 1) << "every drive letter is taken";
+  const std::string list = std::string(1, letter) + ":\\survey.lst";
+  TempDir dir;
+  write_file(dir.file("in.xyz"), kInput);
+  Outcome o = run_in(dir.path(), "in.xyz", {"1", "1", "2", "3", list});
+  EXPECT_EQ(o.r.exit_code(), failure_status(42));
+  EXPECT_TRUE(o.r.err.starts_with(report(42, "no such device, unit 11, file " + list))) << o.r.err;
+}
+
 // A batch file sees the whole status word in %ERRORLEVEL%, negative for a
 // severe failure, and 1 for an early stop; a line is read when it runs.
 TEST(WindowsStatus, BatchFileSeesTheWholeStatusWord) {
