@@ -13,13 +13,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
 const char kDirSeparator = '/';
+const std::string kBusyText = strerror(EBUSY);
+const std::string kDiskFullText = strerror(ENOSPC);
 
 bool SpawnResult::exited() const { return WIFEXITED(wait_status); }
 int SpawnResult::exit_code() const { return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1; }

@@ -36,6 +36,11 @@ int failure_status(int number);
 // What separates a folder from the name in it, as the platform writes it.
 extern const char kDirSeparator;
 
+// The system's own words, without a line end, for the refusal of a second
+// connection to a file of the run and for a full disk.
+extern const std::string kBusyText;
+extern const std::string kDiskFullText;
+
 // A fresh directory under $TMPDIR (/tmp by default), removed with everything
 // in it.
 class TempDir {

@@ -13,6 +13,23 @@
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
 const char kDirSeparator = '\\';
 
+namespace {
+
+// FormatMessageA's text of an error code, without the line end it gives.
+std::string system_text(DWORD code) {
+  char text[512];
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                           sizeof text, nullptr);
+  std::string s(text, n);
+  while (s.ends_with('\n') || s.ends_with('\r')) s.pop_back();
+  return s;
+}
+
+}  // namespace
+
+const std::string kBusyText = system_text(ERROR_SHARING_VIOLATION);
+const std::string kDiskFullText = system_text(ERROR_DISK_FULL);
+
 // The process always exits on Windows: the deadline throws instead.
 bool SpawnResult::exited() const { return true; }
 int SpawnResult::exit_code() const { return wait_status; }
