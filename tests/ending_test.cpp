@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
-// The report line, the closing of all units at the end of a run, and the
-// POSIX layer's table of refused opens.
+// The report line, and the closing of all units at the end of a run.
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "tests/run_ending.h"
 #include "textio/ending.h"
-#include "textio/platform.h"
 #include "textio/report_line.h"
 #include "textio/units.h"
 
@@ -81,33 +78,6 @@ TEST_F(Ending, ACloseThatFailsIsReportedForItsUnitAfterClosingTheRest) {
   EXPECT_EQ(report.substr(0, report.find('\n') + 1), "runlib: severe (28): CLOSE error, unit 11, file \r\r\n");
   EXPECT_EQ(fcntl(line, F_GETFD), -1);
   EXPECT_FALSE(connection(kUnitLine).connected);
-}
-
-struct RefusalCase {
-  platform::ErrorCode error;
-  platform::Refusal refusal;
-};
-
-const RefusalCase kRefusalCases[] = {
-    {ENOENT, platform::Refusal::not_found},      {ENOTDIR, platform::Refusal::not_found},
-    {EACCES, platform::Refusal::access_refused}, {EPERM, platform::Refusal::access_refused},
-    {EROFS, platform::Refusal::access_refused},  {EISDIR, platform::Refusal::access_refused},
-    {ENAMETOOLONG, platform::Refusal::bad_name}, {EINVAL, platform::Refusal::bad_name},
-    {EILSEQ, platform::Refusal::bad_name},       {ENXIO, platform::Refusal::no_device},
-    {ENODEV, platform::Refusal::no_device},      {EMFILE, platform::Refusal::too_many_files},
-    {ENFILE, platform::Refusal::too_many_files}, {EBUSY, platform::Refusal::other},
-    {EIO, platform::Refusal::other},             {ELOOP, platform::Refusal::other},
-};
-
-TEST(PosixPlatform, ClassifiesRefusedOpens) {
-  for (const RefusalCase& c : kRefusalCases)
-    EXPECT_EQ(platform::classify_refusal(c.error), c.refusal) << strerror(c.error);
-}
-
-TEST(PosixPlatform, ANameWithANulIsABadName) {
-  platform::Opened o = platform::open_for_writing(std::string("a\0b", 3));
-  EXPECT_EQ(o.handle, platform::kNoHandle);
-  EXPECT_EQ(o.refusal, platform::Refusal::bad_name);
 }
 
 }  // namespace
