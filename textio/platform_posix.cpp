@@ -249,14 +249,10 @@ void install_console_events(void (*on_event)(ConsoleEvent)) {
 void hold_console_events() { sigprocmask(SIG_BLOCK, &g_event_signals, nullptr); }
 void release_console_events() { sigprocmask(SIG_UNBLOCK, &g_event_signals, nullptr); }
 
-// A signal interrupts the main thread between system calls, never inside
-// one: only a file's first record, with the cut-off after it, needs a hold.
-void hold_for_record(bool first_of_file) {
-  if (first_of_file) sigprocmask(SIG_BLOCK, &g_record_signals, &g_mask_before_record);
-}
-void release_for_record(bool first_of_file) {
-  if (first_of_file) sigprocmask(SIG_SETMASK, &g_mask_before_record, nullptr);
-}
+// Only around a file's first record and its cut-off: a signal interrupts the
+// main thread between system calls, never inside one.
+void hold_record_writes() { sigprocmask(SIG_BLOCK, &g_record_signals, &g_mask_before_record); }
+void release_record_writes() { sigprocmask(SIG_SETMASK, &g_mask_before_record, nullptr); }
 
 // By the signal itself, so that a calling shell sees that the program was
 // interrupted: default action, unblocked, raised again.
