@@ -3,7 +3,7 @@
 #include "driver/run_driver.h"
 #include "driver/start_up.h"
 #include "splitting/line_segmenter.h"
-#include "textio/termination.h"
+#include "textio/ending.h"
 
 int main(int argc, char** argv) {
   start_up();

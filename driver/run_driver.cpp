@@ -8,8 +8,9 @@
 #include "driver/version.h"
 #include "textio/console_output.h"
 #include "textio/free_format.h"
+#include "textio/ending.h"
+#include "textio/platform.h"
 #include "textio/resolved_name.h"
-#include "textio/termination.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ RunParameters run_driver(int argc, const char* const* argv) {
     prompt(" Enter name of the input data file : ");
     read_console_value(p.infile);
   }
-  if (!name_exists(resolve_name(p.infile)))
+  if (!platform::name_exists(resolve_name(p.infile)))
     stop_with_message(kMissingInput.data(), kMissingInput.size());
 
   acquire_number(args, 2, " Enter the number of header lines : ", p.nHead);

@@ -2,8 +2,7 @@
 // Run-time conditions set before anything else runs.
 #pragma once
 
-// Occupies closed standard streams, masks every floating-point exception,
-// ignores SIGPIPE and SIGXFSZ (a write to a closed pipe or beyond the
-// file-size limit then fails and is reported), installs the console event
-// handlers and makes a failed allocation end the run with failure 41.
+// The platform's start-up (floating-point exceptions masked, broken-pipe and
+// file-size-limit writes reported, closed standard streams occupied), the
+// console event handler, and failure 41 for a failed allocation.
 void start_up();

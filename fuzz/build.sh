@@ -15,7 +15,10 @@ cached() { sed -n "s/^$1:[A-Z]*=//p" "$config/CMakeCache.txt"; }
 flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
        -I"$root" -I"$config/generated" -idirafter "$(cached LIBBACKTRACE_INCLUDE_DIR)")
 [ "$(cached SEGMENTOR_HAVE_FROM_CHARS_DOUBLE)" = 1 ] || flags+=(-DSEGMENTOR_REAL_FROM_STRTOD)
-sources=("$root"/textio/*.cpp "$root"/splitting/*.cpp "$root"/driver/run_driver.cpp "$root"/driver/start_up.cpp)
+sources=("$root"/splitting/*.cpp "$root"/driver/run_driver.cpp "$root"/driver/start_up.cpp)
+for source in "$root"/textio/*.cpp; do
+  [ "$source" = "$root/textio/platform_win32.cpp" ] || sources+=("$source")
+done
 targets=(text_real text_integer console_reads record_scanner whole_run)
 pids=()
 for target in "${targets[@]}"; do

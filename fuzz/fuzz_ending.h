@@ -3,8 +3,7 @@
 // a stop or the normal end) throws instead, and the next input starts from a
 // fresh run state.
 #pragma once
-#include "textio/termination.h"
-#include "textio/units.h"
+#include "textio/run_seams.h"
 
 struct FuzzRunEnded {
   unsigned status;

@@ -7,19 +7,13 @@
 
 #include "fuzz/fuzz_ending.h"
 #include "splitting/record_scanner.h"
-#include "textio/fixed_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
   Columns columns{1 + data[0] % 6, 1 + data[1] % 6, 1 + data[2] % 6, 0};
   columns.last = std::max({columns.line, columns.x, columns.y});
   DataRecord record;
-  size_t n = size - 3;
-  record.text.assign(reinterpret_cast<const char*>(data + 3), n);
-  for (char& c : record.text)
-    if (c == '\t' || c == ',') c = ' ';
-  record.len = trimmed_length(record.text.data(), n);
-  record.text.append(kRecordRoom, ' ');
+  normalise_record({reinterpret_cast<const char*>(data + 3), size - 3}, record);
   fuzz_run([&] {
     std::string_view id;
     double x = 0, y = 0;

@@ -11,10 +11,11 @@
 #include <filesystem>
 #include <string>
 
-#include "driver/run_driver.h"
 #include "fuzz/fuzz_ending.h"
 #include "splitting/line_segmenter.h"
-#include "textio/record_files.h"
+#include "splitting/run_parameters.h"
+#include "textio/ending.h"
+#include "textio/units.h"
 
 namespace {
 

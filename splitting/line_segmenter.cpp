@@ -10,8 +10,8 @@
 
 #include "splitting/record_scanner.h"
 #include "textio/console_output.h"
-#include "textio/failure.h"
 #include "textio/fixed_text.h"
+#include "textio/platform.h"
 #include "textio/record_files.h"
 
 namespace {
@@ -40,16 +40,17 @@ struct Segmenter {
   // Line files this run has written a record to: a line that comes back is
   // appended to its file. One that was opened and got nothing is not among
   // them: it keeps its old content until its first record cuts it off.
-  std::set<std::pair<dev_t, ino_t>> written;
+  std::set<std::pair<uint64_t, uint64_t>> written;
   bool line_written = false;  // the open line file is among them
 };
+
+std::pair<uint64_t, uint64_t> file_key(platform::FileIdentity id) { return {id.volume, id.index}; }
 
 // One record to the list file or the line file.
 void write_to(Segmenter& s, int unit, const char* bytes, size_t n) {
   write_record(unit, bytes, n);
   if (unit != kUnitLine || s.line_written) return;
-  FileId id = unit_file_id(kUnitLine);
-  s.written.insert({id.dev, id.ino});
+  s.written.insert(file_key(unit_file_id(kUnitLine)));
   s.line_written = true;
 }
 
@@ -66,26 +67,14 @@ void write_pending(Segmenter& s) {
   if (s.line_open) write_to(s, kUnitLine, text, n);
 }
 
-// A line file name may not leave the current directory.
-bool escapes_current_directory(std::string_view name) {
-  if (name.starts_with('/')) return true;
-  size_t start = 0;
-  for (;;) {
-    size_t slash = name.find('/', start);
-    if (name.substr(start, slash - start) == "..") return true;
-    if (slash == std::string_view::npos) return false;
-    start = slash + 1;
-  }
-}
-
 void open_line_file(Segmenter& s) {
   std::string name{s.current};
   name += ".dat";
-  if (escapes_current_directory(name)) refuse_name(kUnitLine, name, 43);
+  // A line file may not leave the current directory.
+  if (!platform::is_local_name(name)) refuse_name(kUnitLine, name, kNameError);
   open_unit(kUnitLine, name, OpenMode::create);
   s.line_open = true;
-  FileId id = unit_file_id(kUnitLine);
-  s.line_written = s.written.contains({id.dev, id.ino});
+  s.line_written = s.written.contains(file_key(unit_file_id(kUnitLine)));
   if (s.line_written) {
     continue_at_end(kUnitLine);
     return;

@@ -4,7 +4,9 @@
 // every record with the direction of the step to the next one, copies
 // everything to the optional list file and reports progress.
 #pragma once
-#include "driver/run_driver.h"
+#include <cstdint>
+
+#include "splitting/run_parameters.h"
 
 // Performs the whole run and writes the summary.
 void segment_lines(const RunParameters& parameters);

@@ -18,17 +18,24 @@ struct Normalised {
 };
 constexpr Normalised kNormalised;
 
+// Kept inline in next_record: it runs once for every record.
+[[gnu::always_inline]] inline void normalise(std::string_view line, DataRecord& record) {
+  if (record.text.size() < line.size() + kRecordRoom) record.text.resize(line.size() + kRecordRoom);
+  char* out = record.text.data();
+  for (char c : line) *out++ = kNormalised.to[static_cast<unsigned char>(c)];
+  record.len = trimmed_length(record.text.data(), line.size());
+}
+
 }  // namespace
+
+void normalise_record(std::string_view line, DataRecord& record) { normalise(line, record); }
 
 bool next_record(DataRecord& record) {
   std::string_view line;
   do {
     if (!read_record(kUnitInput, &line)) return false;
   } while (is_blank(line));  // a TAB or a comma makes a line not blank
-  if (record.text.size() < line.size() + kRecordRoom) record.text.resize(line.size() + kRecordRoom);
-  char* out = record.text.data();
-  for (char c : line) *out++ = kNormalised.to[static_cast<unsigned char>(c)];
-  record.len = trimmed_length(record.text.data(), line.size());
+  normalise(line, record);
   return true;
 }
 

@@ -27,6 +27,10 @@ struct Columns {
   int32_t last;  // the largest of the three
 };
 
+// Makes `line` the record: TABs and commas become blanks, trailing blanks
+// are not counted.
+void normalise_record(std::string_view line, DataRecord& record);
+
 // Fills `record` with the next line of the input that is not all blanks.
 // False at the end of the input.
 bool next_record(DataRecord& record);

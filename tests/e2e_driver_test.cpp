@@ -14,11 +14,11 @@
 #include <gtest/gtest.h>
 
 #include "driver/version.h"
-#include "tests/spawn.h"
+#include "tests/e2e_support.h"
 
 namespace {
 
-using Files = std::vector<std::string>;
+using Names = std::vector<std::string>;
 
 std::string plain(const std::string& text) { return " " + text + "\r\n"; }
 
@@ -80,15 +80,10 @@ const std::string kAskAll = kAskInput + kAskNumbers + kAskList;
 const std::string kMissing = " that file does not exist\r\n";
 
 // " Processing the data file" and the summary count line for n segments.
-std::string processed(int segments) {
-  std::string n = std::to_string(segments);
-  return plain(" Processing the data file") + " Processing complete: " +
-         std::string(6 - n.size(), ' ') + n + "\r\n";
-}
+std::string processed(int segments) { return kAnnouncement + complete(segments); }
 
 std::string report(int number, const std::string& message, int unit, const std::string& file) {
-  return "runlib: severe (" + std::to_string(number) + "): " + message + ", unit " +
-         std::to_string(unit) + ", file " + file + "\r\r\n";
+  return ::report(number, message + ", unit " + std::to_string(unit) + ", file " + file);
 }
 const std::string kText = "Internal List-Directed Read";
 
@@ -135,7 +130,7 @@ struct NormalCase {
   std::string input;
   std::string prompts;
   int segments;
-  Files files;
+  Names files;
 };
 
 TEST(DriverDialogue, ParametersFromArgumentsAndPromptsInOrder) {
@@ -205,7 +200,7 @@ TEST(DriverDialogue, LongNamesAreUsedWhole) {
     std::vector<std::string> args;
     std::string input;
     std::string out;  // after the banner and usage
-    Files files;      // sorted
+    Names files;      // sorted
   } cases[] = {
       {"81-character input argument", name81, {name81, "1", "1", "2", "3", ""}, "", processed(1),
        {"L1.dat", name81, "in.xyz"}},
@@ -239,7 +234,7 @@ TEST(DriverDialogue, LongNamesAreUsedWhole) {
 TEST(DriverInputName, QuotedReplyKeepsInnerBlankUnquotedStopsAtIt) {
   struct {
     const char* reply;
-    Files files;
+    Names files;
   } cases[] = {
       {"'my data.xyz'\n", {"D1.dat", "my", "my data.xyz"}},
       {"\"my data.xyz\"\n", {"D1.dat", "my", "my data.xyz"}},
@@ -290,7 +285,7 @@ TEST(DriverInputName, DirectoryPassesTheCheckThenFailsToOpen) {
   EXPECT_EQ(r.out, expected);
   EXPECT_EQ(first_line(r.err), report(9, "permission to access file denied", 10, abs));
   EXPECT_EQ(r.exit_code(), 9);
-  EXPECT_EQ(list_dir(s.dir.path()), Files{"in.xyz"});
+  EXPECT_EQ(list_dir(s.dir.path()), Names{"in.xyz"});
 }
 
 // ---------------------------------------------------------------------------
@@ -320,7 +315,7 @@ TEST(DriverExistence, MissingInputStopsBeforeAnyNumberIsRead) {
     EXPECT_EQ(r.out, banner_and_usage() + c.prompts);
     EXPECT_EQ(r.err, kMissing);
     EXPECT_EQ(r.exit_code(), 1);
-    EXPECT_EQ(list_dir(s.dir.path()), Files{"in.xyz"});
+    EXPECT_EQ(list_dir(s.dir.path()), Names{"in.xyz"});
   }
 }
 
@@ -384,7 +379,7 @@ TEST(DriverValidation, FirstInvalidNumberGivesItsMessageOnly) {
       EXPECT_EQ(r.out, banner_and_usage() + prompts + plain(c.message));
       EXPECT_EQ(r.err, "");
       EXPECT_EQ(r.exit_code(), 1);
-      EXPECT_EQ(list_dir(s.dir.path()), Files{"in.xyz"});
+      EXPECT_EQ(list_dir(s.dir.path()), Names{"in.xyz"});
     }
   }
 }
@@ -448,7 +443,7 @@ TEST(DriverFailures, MalformedNumbersAndEndOfInput) {
     EXPECT_EQ(first_line(r.err), report(c.number, c.message, c.unit, c.file));
     EXPECT_EQ(r.term_signal(), 0);
     EXPECT_EQ(r.exit_code(), c.number);
-    EXPECT_EQ(list_dir(s.dir.path()), Files{"in.xyz"});
+    EXPECT_EQ(list_dir(s.dir.path()), Names{"in.xyz"});
   }
 }
 
@@ -505,7 +500,7 @@ TEST(DriverFailures, RefusedConsoleWriteIs38) {
     EXPECT_EQ(first_line(r.err), report(38, "error during write", -1, "CONOUT$"));
     EXPECT_EQ(r.term_signal(), 0);
     EXPECT_EQ(r.exit_code(), 38);
-    EXPECT_EQ(list_dir(s.dir.path()), Files{"in.xyz"});  // ended at the first line
+    EXPECT_EQ(list_dir(s.dir.path()), Names{"in.xyz"});  // ended at the first line
   }
 }
 

@@ -18,54 +18,14 @@
 #include <vector>
 
 #include "tests/fifo_reader.h"
-#include "tests/spawn.h"
+#include "tests/e2e_support.h"
 
 namespace {
 
-using Files = std::map<std::string, std::string>;
-
-const std::string kAnnouncement = "  Processing the data file\r\n";
-
-std::string rec(const std::string& text, int code) {
-  std::string c = std::to_string(code);
-  return text + std::string(4 - c.size(), ' ') + c + "\r\n";
-}
-std::string complete(int n) {
-  std::string s = std::to_string(n);
-  return " Processing complete: " + std::string(6 - s.size(), ' ') + s + "\r\n";
-}
-std::string report(int n, const std::string& text) {
-  return "runlib: severe (" + std::to_string(n) + "): " + text + "\r\r\n";
-}
 std::string system_line(const std::string& text) { return "runlib: " + text + "\r\r\n"; }
-
-struct Outcome {
-  SpawnResult r;
-  std::string console;  // after the announcement
-};
-
-// Runs the program in dir with infile and the five other parameters.
-Outcome run_in(const std::string& dir, const std::string& infile, const std::vector<std::string>& params,
-               std::function<void()> in_child = {}) {
-  std::vector<std::string> args{infile};
-  args.insert(args.end(), params.begin(), params.end());
-  Outcome o{run_segmentor(SpawnOptions{args, dir, "", false, in_child}), ""};
-  size_t p = o.r.out.find(kAnnouncement);
-  o.console = p == std::string::npos ? "<no announcement>" : o.r.out.substr(p + kAnnouncement.size());
-  return o;
-}
 
 void expect_err_start(const Outcome& o, const std::string& want) {
   EXPECT_EQ(o.r.err.substr(0, want.size()), want);
-}
-
-// Every regular file in dir, with its exact bytes.
-void expect_files(const std::string& dir, const Files& want) {
-  std::vector<std::string> names, want_names;
-  for (const std::string& n : list_dir(dir)) names.push_back(n);
-  for (const auto& [n, bytes] : want) want_names.push_back(n);
-  EXPECT_EQ(names, want_names);
-  for (const auto& [n, bytes] : want) EXPECT_EQ(read_file(dir + "/" + n), bytes) << "file " << n;
 }
 
 std::string ten_old_lines() {

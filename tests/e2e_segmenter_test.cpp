@@ -11,47 +11,13 @@
 #include <vector>
 
 #include "tests/fifo_reader.h"
-#include "tests/spawn.h"
+#include "tests/e2e_support.h"
 
 namespace {
 
-using Files = std::map<std::string, std::string>;
-
-const std::string kAnnouncement = "  Processing the data file\r\n";
-
-std::string field(long v, size_t w) {
-  std::string s = std::to_string(v);
-  return s.size() > w ? std::string(w, '*') : std::string(w - s.size(), ' ') + s;
-}
-std::string rec(const std::string& text, int code) { return text + field(code, 4) + "\r\n"; }
 std::string txt(const std::string& text) { return text + "\r\n"; }
 std::string processed(const std::string& id, int n) { return " Processed: " + id + field(n, 6) + "\r\n"; }
-std::string complete(int n) { return " Processing complete: " + field(n, 6) + "\r\n"; }
-std::string report(int n, const std::string& text) {
-  return "runlib: severe (" + std::to_string(n) + "): " + text + "\r\r\n";
-}
 const std::string kNa = report(59, "list-directed I/O syntax error, unit -5, file Internal List-Directed Read");
-
-// Runs the program in dir on in.xyz; returns the result and the console text
-// after the announcement.
-std::pair<SpawnResult, std::string> run_in(const std::string& dir, const std::vector<std::string>& params) {
-  std::vector<std::string> args{"in.xyz"};
-  args.insert(args.end(), params.begin(), params.end());
-  SpawnResult r = run_segmentor(SpawnOptions{args, dir, "", false, {}});
-  size_t p = r.out.find(kAnnouncement);
-  std::string console = p == std::string::npos ? "<no announcement>" : r.out.substr(p + kAnnouncement.size());
-  return {r, console};
-}
-
-// Every regular file in dir except in.xyz, with its exact bytes.
-void expect_files(const std::string& dir, const Files& want) {
-  std::vector<std::string> names, want_names;
-  for (const std::string& n : list_dir(dir))
-    if (n != "in.xyz") names.push_back(n);
-  for (const auto& [n, bytes] : want) want_names.push_back(n);
-  EXPECT_EQ(names, want_names);
-  for (const auto& [n, bytes] : want) EXPECT_EQ(read_file(dir + "/" + n), bytes) << "file " << n;
-}
 
 std::string replace_at(std::string s, const std::string& dir) {
   for (size_t p; (p = s.find('@')) != std::string::npos;) s.replace(p, 1, dir);
@@ -238,7 +204,7 @@ TEST_P(SegmenterRuns, ExactFilesAndConsole) {
   TempDir d;
   write_file(d.file("in.xyz"), c.input);
   for (const auto& [n, bytes] : c.before) write_file(d.file(n), bytes);
-  auto [r, console] = run_in(d.path(), c.params);
+  auto [r, console] = run_in(d.path(), "in.xyz", c.params);
   EXPECT_EQ(r.exit_code(), c.status);
   EXPECT_EQ(c.status == 0 ? console : console, c.console);
   if (c.status == 0) {
@@ -247,7 +213,7 @@ TEST_P(SegmenterRuns, ExactFilesAndConsole) {
     std::string err = replace_at(c.err, d.path());
     EXPECT_EQ(r.err.substr(0, err.size()), err);
   }
-  expect_files(d.path(), c.files);
+  expect_files(d.path(), c.files, "in.xyz");
   EXPECT_EQ(read_file(d.file("in.xyz")), c.input);
 }
 
@@ -285,7 +251,7 @@ TEST(SegmenterPaths, LineFileNames) {
     ASSERT_EQ(mkdir((dir + "/sub").c_str(), 0777), 0);
     const std::string input = "L0 0 0\n" + c.id + " 0 1\n" + c.id + " 0 2\n";
     write_file(dir + "/in.xyz", input);
-    auto [r, console] = run_in(dir, kPlain);
+    auto [r, console] = run_in(dir, "in.xyz", kPlain);
     EXPECT_EQ(r.exit_code(), c.status);
     if (c.status == 0) {
       EXPECT_EQ(console, complete(2));
@@ -334,7 +300,7 @@ TEST(SegmenterFiles, ReturningLineFileThatIsAPipe) {
   write_file(d.file("in.xyz"), "A 1 2\nB 1 2\nA 3 4\n");
   ASSERT_EQ(mkfifo(d.file("A.dat").c_str(), 0666), 0);
   FifoReader reader(d.file("A.dat"), SIZE_MAX);
-  auto [r, console] = run_in(d.path(), kPlain);
+  auto [r, console] = run_in(d.path(), "in.xyz", kPlain);
   EXPECT_EQ(r.exit_code(), 0) << r.err;
   EXPECT_EQ(console, complete(3));
   EXPECT_EQ(read_file(d.file("B.dat")), rec("B 1 2", 0));

@@ -63,7 +63,7 @@ class FreeFormat : public ::testing::Test {
     ASSERT_EQ(write(p[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     close(p[1]);
     fd_ = p[0];
-    run_state().console_in.fd = fd_;
+    run_state().console_in.handle = fd_;
   }
   // Runs each case through a console read into a text target.
   template <typename Case, size_t N>
@@ -382,7 +382,7 @@ TEST_F(FreeFormat, RefusedConsoleRead) {
     prepare_run_for_test();
     fd_ = open("/dev/null", O_WRONLY);
     ASSERT_GE(fd_, 0);
-    run_state().console_in.fd = fd_;
+    run_state().console_in.handle = fd_;
     EXPECT_EQ(run_status([&] {
                 if (op == 0) read_console_value(n);
                 if (op == 1) read_console_value(t);

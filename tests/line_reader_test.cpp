@@ -26,7 +26,7 @@ struct LineCase {
 // Every line up to the end; once ended, the reader stays at the end.
 Lines read_lines(int fd) {
   LineReader r;
-  r.fd = fd;
+  r.handle = fd;
   Lines lines;
   const char* text;
   size_t len;
@@ -144,13 +144,13 @@ INSTANTIATE_TEST_SUITE_P(Inputs, LineReading, testing::ValuesIn(line_cases()),
 
 TEST(LineReader, ReadErrorIsReported) {
   LineReader r;
-  r.fd = open("/", O_RDONLY | O_DIRECTORY);  // read(2) fails with EISDIR
+  r.handle = open("/", O_RDONLY | O_DIRECTORY);  // read(2) fails with EISDIR
   const char* text;
   size_t len;
   EXPECT_EQ(next_line(r, &text, &len), LineStatus::read_error);
-  EXPECT_EQ(errno, EISDIR);
+  EXPECT_EQ(r.error, EISDIR);
   release(r);
-  close(r.fd);
+  close(static_cast<int>(r.handle));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // File names as the file system sees them, and the existence check.
 #include "textio/resolved_name.h"
+#include "textio/platform.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -97,14 +98,14 @@ TEST(NameExists, AnyKindOfEntry) {
   ASSERT_NE(f, nullptr);
   fclose(f);
 
-  EXPECT_TRUE(name_exists(resolve_name(file)));
-  EXPECT_TRUE(name_exists(resolve_name("  " + file + "  ")));
-  EXPECT_TRUE(name_exists(resolve_name(dir)));
-  EXPECT_TRUE(name_exists(resolve_name("/dev/null")));
-  EXPECT_FALSE(name_exists(resolve_name(std::string(dir) + "/missing.xyz")));
-  EXPECT_FALSE(name_exists(resolve_name(std::string(dir) + "/missing/file.xyz")));
-  EXPECT_FALSE(name_exists(resolve_name("   ")));
-  EXPECT_FALSE(name_exists(""));
+  EXPECT_TRUE(platform::name_exists(resolve_name(file)));
+  EXPECT_TRUE(platform::name_exists(resolve_name("  " + file + "  ")));
+  EXPECT_TRUE(platform::name_exists(resolve_name(dir)));
+  EXPECT_TRUE(platform::name_exists(resolve_name("/dev/null")));
+  EXPECT_FALSE(platform::name_exists(resolve_name(std::string(dir) + "/missing.xyz")));
+  EXPECT_FALSE(platform::name_exists(resolve_name(std::string(dir) + "/missing/file.xyz")));
+  EXPECT_FALSE(platform::name_exists(resolve_name("   ")));
+  EXPECT_FALSE(platform::name_exists(""));
 
   remove(file.c_str());
   rmdir(dir);

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "tests/run_ending.h"
 
-#include "textio/termination.h"
-#include "textio/units.h"
+#include "textio/run_seams.h"
 
 namespace {
 [[noreturn]] void throw_run_ended(unsigned status) { throw RunEnded{status}; }

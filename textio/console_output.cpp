@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "textio/failure.h"
+#include "textio/ending.h"
+#include "textio/platform.h"
 #include "textio/units.h"
-#include "textio/write_all.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ const size_t kPlainLineText = 79;
 class LineBuffer {
  public:
   explicit LineBuffer(size_t n) : p_(n <= sizeof small_ ? small_ : static_cast<char*>(malloc(n))) {
-    if (!p_) raise_failure(66, kUnitStdout);
+    if (!p_) raise_failure(kRecordOverflow, kUnitStdout);
   }
   ~LineBuffer() {
     if (p_ != small_) free(p_);
@@ -32,7 +32,9 @@ class LineBuffer {
 
 void write_console(const char* bytes, size_t n) {
   size_t written;
-  if (!write_all(1, bytes, n, &written)) raise_failure(38, kUnitStdout);
+  platform::ErrorCode error;
+  if (!platform::write_all(platform::standard_stream(platform::Stream::output), bytes, n, &written, &error))
+    raise_failure(kWriteError, kUnitStdout);  // console units show no system line
 }
 
 // Writes `lead` blanks, the text, the optional number field and the line end.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // Every line the program writes, composed byte for byte: the console styles
-// (standard output, one write(2) per line, CR LF line ends) and the layout of
+// (standard output, one write per line, CR LF line ends) and the layout of
 // the records of the output files.
 #pragma once
 #include <cstddef>

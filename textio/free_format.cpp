@@ -3,15 +3,12 @@
 
 #include <cstring>
 
-#include "textio/failure.h"
+#include "textio/ending.h"
 #include "textio/number_conversion.h"
 #include "textio/units.h"
 
 namespace {
 
-const int kSyntaxError = 59;
-const int kConversionError = 64;
-const int kEndOfFile = 24;
 const size_t kMaxCharacterValue = 2049;
 
 enum class Kind { integer, real, text };
@@ -34,7 +31,7 @@ struct Source {
   char peek() const { return rec[pos]; }
 };
 
-[[noreturn]] void fail(const Source& s, int number) { raise_failure(number, s.unit()); }
+[[noreturn]] void fail(const Source& s, Failure number) { raise_failure(number, s.unit()); }
 
 // Moves the console source to the next line of standard input.
 bool next_console_line(Source& s) {
@@ -45,9 +42,9 @@ bool next_console_line(Source& s) {
     case LineStatus::end:
       return false;
     case LineStatus::read_error:
-      raise_failure(39, kUnitStdin);
+      raise_failure(kReadError, kUnitStdin);
     case LineStatus::no_memory:
-      raise_failure(41, kNoUnit);
+      raise_failure(kNoMemory, kNoUnit);
   }
   return false;
 }

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "textio/line_reader.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -26,18 +24,11 @@ LineStatus fill(LineReader& r) {
     r.buf = grown;
     r.cap = cap;
   }
-  for (;;) {
-    ssize_t got = read(r.fd, r.buf + r.end, r.cap - r.end);
-    if (got > 0) {
-      r.end += static_cast<size_t>(got);
-      return LineStatus::line;
-    }
-    if (got == 0) {
-      r.at_eof = true;
-      return LineStatus::line;
-    }
-    if (errno != EINTR) return LineStatus::read_error;
-  }
+  ptrdiff_t got = platform::read_some(r.handle, r.buf + r.end, r.cap - r.end, &r.error);
+  if (got < 0) return LineStatus::read_error;
+  if (got == 0) r.at_eof = true;
+  r.end += static_cast<size_t>(got);
+  return LineStatus::line;
 }
 
 }  // namespace
@@ -75,7 +66,5 @@ LineStatus next_line(LineReader& r, const char** text, size_t* len) {
 
 void release(LineReader& r) {
   free(r.buf);
-  int fd = r.fd;
-  r = LineReader{};
-  r.fd = fd;
+  r = LineReader{r.handle};
 }

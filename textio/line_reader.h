@@ -5,19 +5,22 @@
 #pragma once
 #include <cstddef>
 
+#include "textio/platform.h"
+
 enum class LineStatus { line, end, read_error, no_memory };
 
 struct LineReader {
-  int fd = -1;
+  platform::Handle handle = platform::kNoHandle;
   char* buf = nullptr;
   size_t cap = 0;    // allocated bytes
   size_t pos = 0;    // first unconsumed byte
   size_t end = 0;    // one past the last byte read
   bool at_eof = false;
+  platform::ErrorCode error = 0;  // the platform's code of a failed read
 };
 
 // On `line`, *text and *len describe the line, valid until the next call.
-// On `read_error`, errno holds the platform's error.
+// On `read_error`, the reader's `error` holds the platform's code.
 LineStatus next_line(LineReader& r, const char** text, size_t* len);
 
 // Frees the buffer; the reader can be used again from scratch.

@@ -6,10 +6,8 @@
 #include <string>
 
 #ifdef SEGMENTOR_REAL_FROM_STRTOD
-#include <locale.h>
-#include <stdlib.h>
-
 #include <cerrno>
+#include <cstdlib>
 #endif
 
 namespace {
@@ -86,10 +84,10 @@ long leading_power(std::string_view mantissa) {
 // it: a subnormal value is a value, out of range only when the result is
 // infinite or a zero.
 std::from_chars_result plain_to_double(const char* text, size_t len, double* value) {
-  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t{});
+  // The program never sets a locale, so strtod reads in the "C" locale.
   char* end = nullptr;
   errno = 0;
-  double v = strtod_l(text, &end, c_locale);
+  double v = std::strtod(text, &end);
   if (errno == ERANGE && (v == 0.0 || std::isinf(v))) return {end, std::errc::result_out_of_range};
   if (end != text + len) return {end, std::errc::invalid_argument};
   *value = v;

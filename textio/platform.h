@@ -117,10 +117,23 @@ void hold_console_events();
 void release_console_events();
 // The same around one record's writes: an event must neither cut a record
 // nor land between a file's first record and its cut-off. Where events
-// interrupt the main thread between system calls, only the first record of a
-// file needs it; where they run on a thread of their own, every record does.
-void hold_for_record(bool first_of_file);
-void release_for_record(bool first_of_file);
+// interrupt the main thread between system calls (POSIX signals), only the
+// first record of a file needs it; where they run on a thread of their own
+// (Windows), every record does. Decided here, inline: the other records of a
+// POSIX run make no call at all.
+#ifdef _WIN32
+inline constexpr bool kEventsOnOwnThread = true;
+#else
+inline constexpr bool kEventsOnOwnThread = false;
+#endif
+void hold_record_writes();
+void release_record_writes();
+inline void hold_for_record(bool first_of_file) {
+  if (first_of_file || kEventsOnOwnThread) hold_record_writes();
+}
+inline void release_for_record(bool first_of_file) {
+  if (first_of_file || kEventsOnOwnThread) release_record_writes();
+}
 
 // Ends the process the way the platform ends a program stopped by the event.
 [[noreturn]] void end_by_console_event(ConsoleEvent event);

@@ -333,8 +333,8 @@ void hold_console_events() { EnterCriticalSection(event_lock()); }
 void release_console_events() { LeaveCriticalSection(event_lock()); }
 
 // The handler runs beside the main work, so every record is held.
-void hold_for_record(bool) { hold_console_events(); }
-void release_for_record(bool) { release_console_events(); }
+void hold_record_writes() { hold_console_events(); }
+void release_record_writes() { release_console_events(); }
 
 // The status Windows itself gives a console program ended by Ctrl-C: a
 // batch file sees that the run was interrupted.

@@ -1,51 +1,32 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "textio/record_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <utility>
 
-#include "textio/console_events.h"
-#include "textio/failure.h"
+#include "textio/ending.h"
 #include "textio/resolved_name.h"
-#include "textio/write_all.h"
 
 namespace {
 
-void keep_name(Connection& c, std::string resolved) {
-  c.name = std::move(resolved);
-  c.saved_errno = 0;
-}
-
-bool access_refused(int e) { return e == EACCES || e == EPERM || e == EROFS; }
-
-[[noreturn]] void open_refused(int unit, int e) {
-  switch (e) {
-    case ENOENT:
-    case ENOTDIR: raise_failure(29, unit);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR: raise_failure(9, unit);
-    case ENAMETOOLONG:
-    case EINVAL:
-    case EILSEQ: raise_failure(43, unit);
-    case ENXIO:
-    case ENODEV: raise_failure(42, unit);
-    case EMFILE:
-    case ENFILE: raise_failure(30, unit);
+// The failure of a refused open; only a refusal the program has no number
+// of its own for shows the platform's text.
+[[noreturn]] void open_refused(int unit, platform::Refusal refusal, platform::ErrorCode error) {
+  using platform::Refusal;
+  switch (refusal) {
+    case Refusal::not_found: raise_failure(kFileNotFound, unit);
+    case Refusal::access_refused: raise_failure(kPermissionDenied, unit);
+    case Refusal::bad_name: raise_failure(kNameError, unit);
+    case Refusal::no_device: raise_failure(kNoSuchDevice, unit);
+    case Refusal::too_many_files: raise_failure(kOpenFailure, unit);
+    case Refusal::none:
+    case Refusal::other: break;
   }
-  connection(unit).saved_errno = e;
-  raise_failure(30, unit);
+  raise_failure(kOpenFailure, unit, error);
 }
 
 // A file already connected in this run is never connected twice: the input
 // can not be overwritten, nor a line file be the list file.
-bool connected_elsewhere(int unit, FileId id) {
+bool connected_elsewhere(int unit, platform::FileIdentity id) {
   for (int other = kUnitInput; other <= kUnitLine; ++other) {
     const Connection& o = connection(other);
     if (other != unit && o.connected && o.id == id) return true;
@@ -53,67 +34,56 @@ bool connected_elsewhere(int unit, FileId id) {
   return false;
 }
 
+void close_refused(platform::Handle h) {
+  platform::ErrorCode ignored;
+  platform::close_handle(h, &ignored);
+}
+
 }  // namespace
 
 void open_unit(int unit, std::string_view name, OpenMode mode) {
   Connection& c = connection(unit);
-  keep_name(c, resolve_name(name));
-  const char* path = c.name.c_str();
-  if (c.name.find('\0') != std::string::npos) raise_failure(43, unit);
+  c.name = resolve_name(name);
+  platform::Opened o =
+      mode == OpenMode::existing ? platform::open_for_reading(c.name) : platform::open_for_writing(c.name);
+  if (o.handle == platform::kNoHandle) open_refused(unit, o.refusal, o.error);
 
-  // Output files are only written: a pipe whose reader has left then fails
-  // the write instead of waiting for the program itself to read it.
-  bool read_only = mode == OpenMode::existing;
-  int flags = read_only ? O_RDONLY : O_WRONLY | O_CREAT;
-  int fd = open(path, flags | O_CLOEXEC, 0666);
-  if (fd < 0 && !read_only && access_refused(errno)) {
-    read_only = true;
-    fd = open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+  platform::FileKind kind;
+  platform::ErrorCode error;
+  if (!platform::file_kind(o.handle, &kind, &error)) {
+    close_refused(o.handle);
+    open_refused(unit, platform::classify_refusal(error), error);
   }
-  if (fd < 0) open_refused(unit, errno);
-
-  struct stat st;
-  if (fstat(fd, &st) != 0) {
-    int e = errno;
-    close(fd);
-    open_refused(unit, e);
+  if (kind.directory) {
+    close_refused(o.handle);
+    raise_failure(kPermissionDenied, unit);
   }
-  if (S_ISDIR(st.st_mode)) {
-    close(fd);
-    raise_failure(9, unit);
+  if (connected_elsewhere(unit, kind.identity)) {
+    close_refused(o.handle);
+    raise_failure(kOpenFailure, unit, platform::file_busy_error());
   }
-  FileId id{st.st_dev, st.st_ino};
-  if (connected_elsewhere(unit, id)) {
-    close(fd);
-    c.saved_errno = EBUSY;
-    raise_failure(30, unit);
-  }
-  c.fd = fd;
-  c.read_only = read_only;
-  c.regular = S_ISREG(st.st_mode);
+  c.handle = o.handle;
+  c.read_only = mode == OpenMode::existing || o.read_only;
+  c.regular = kind.regular;
   c.truncate_after_write = c.regular;
-  c.id = id;
+  c.id = kind.identity;
   c.offset = 0;
-  c.reader = LineReader{fd};
+  c.reader = LineReader{o.handle};
   c.connected = true;
 }
 
-void refuse_name(int unit, std::string_view name, int number) {
-  keep_name(connection(unit), resolve_name(name));
+void refuse_name(int unit, std::string_view name, Failure number) {
+  connection(unit).name = resolve_name(name);
   raise_failure(number, unit);
 }
 
-FileId unit_file_id(int unit) { return connection(unit).id; }
+platform::FileIdentity unit_file_id(int unit) { return connection(unit).id; }
 
 void continue_at_end(int unit) {
   Connection& c = connection(unit);
   if (!c.regular) return;  // a pipe or a device just goes on
-  off_t end = lseek(c.fd, 0, SEEK_END);
-  if (end < 0) {
-    c.saved_errno = errno;
-    raise_failure(38, unit);
-  }
-  c.offset = end;
+  platform::ErrorCode error;
+  if (!platform::position_at_end(c.handle, &c.offset, &error)) raise_failure(kWriteError, unit, error);
   c.truncate_after_write = false;
 }
 
@@ -128,39 +98,35 @@ bool read_record(int unit, std::string_view* record) {
     case LineStatus::end:
       return false;
     case LineStatus::read_error:
-      c.saved_errno = errno;
-      raise_failure(39, unit);
+      raise_failure(kReadError, unit, c.reader.error);
     case LineStatus::no_memory:
-      raise_failure(22, unit);
+      raise_failure(kRecordTooLong, unit);
   }
   return false;
 }
 
 void write_record(int unit, const char* bytes, size_t n) {
   Connection& c = connection(unit);
-  if (c.read_only) raise_failure(47, unit);
-  // No ending signal may land between the first record and the cut-off,
-  // which would leave old content behind the new record.
+  if (c.read_only) raise_failure(kReadOnlyFile, unit);
+  // No console event may cut the record, nor land between the first record
+  // and the cut-off, which would leave old content behind the new record.
   bool first = c.truncate_after_write;
-  if (first) hold_ending_signals();
+  platform::hold_for_record(first);
   size_t written;
-  if (!write_all(c.fd, bytes, n, &written)) {
-    c.saved_errno = errno;
+  platform::ErrorCode error;
+  if (!platform::write_all(c.handle, bytes, n, &written, &error)) {
     if (written > 0 && c.regular) {
-      int cut = ftruncate(c.fd, c.offset);  // the report is about the write
-      (void)cut;
+      platform::ErrorCode ignored;  // the report is about the write
+      platform::cut_at(c.handle, c.offset, &ignored);
     }
-    raise_failure(38, unit);
+    raise_failure(kWriteError, unit, error);
   }
-  c.offset += static_cast<off_t>(n);
+  c.offset += static_cast<int64_t>(n);
   if (first) {
-    if (ftruncate(c.fd, c.offset) != 0) {
-      c.saved_errno = errno;
-      raise_failure(38, unit);
-    }
+    if (!platform::cut_at(c.handle, c.offset, &error)) raise_failure(kWriteError, unit, error);
     c.truncate_after_write = false;
-    release_ending_signals();
   }
+  platform::release_for_record(first);
 }
 
 void close_unit(int unit) {
@@ -168,8 +134,6 @@ void close_unit(int unit) {
   if (!c.connected) return;
   c.connected = false;
   release(c.reader);
-  if (close(c.fd) != 0) {
-    c.saved_errno = errno;
-    raise_failure(28, unit);
-  }
+  platform::ErrorCode error;
+  if (!platform::close_handle(c.handle, &error)) raise_failure(kCloseError, unit, error);
 }

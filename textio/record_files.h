@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "textio/platform.h"
+#include "textio/report_line.h"
 #include "textio/units.h"
 
 enum class OpenMode {
@@ -19,10 +21,10 @@ void open_unit(int unit, std::string_view name, OpenMode mode);
 
 // Ends the run with `number` for a name refused before any open, the report
 // naming the unit and the name resolved.
-[[noreturn]] void refuse_name(int unit, std::string_view name, int number);
+[[noreturn]] void refuse_name(int unit, std::string_view name, Failure number);
 
 // The identity of the file connected to the unit.
-FileId unit_file_id(int unit);
+platform::FileIdentity unit_file_id(int unit);
 
 // Goes on writing after the file's current end instead of replacing it.
 void continue_at_end(int unit);
@@ -31,7 +33,7 @@ void continue_at_end(int unit);
 // end of the input. The view is valid until the next read.
 bool read_record(int unit, std::string_view* record);
 
-// One record, its line end included, in one write(2). The first record
+// One record, its line end included, in one write. The first record
 // written after an open cuts off whatever followed it in the file. A write
 // that fails midway cuts the file back to where the record began.
 void write_record(int unit, const char* bytes, size_t n);

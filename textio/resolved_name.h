@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-// File names as the file system sees them, and the existence check.
+// File names as the file system sees them.
 #pragma once
 #include <string>
 #include <string_view>
@@ -10,6 +10,3 @@
 // resolves to the empty name.
 std::string resolve_name(std::string_view given);
 
-// Whether an entry of any kind exists under the resolved name; the empty
-// name, and one longer than the platform accepts, never exists.
-bool name_exists(const std::string& resolved);

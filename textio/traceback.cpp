@@ -3,14 +3,14 @@
 
 #include <backtrace.h>
 #include <cxxabi.h>
-#include <dlfcn.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "textio/platform.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ struct RowContext {
 };
 
 backtrace_state* state() {
-  static backtrace_state* s = backtrace_create_state(nullptr, 0, nullptr, nullptr);
+  static backtrace_state* s = backtrace_create_state(platform::program_path(), 0, nullptr, nullptr);
   return s;
 }
 
@@ -49,13 +49,9 @@ void put_padded(ReportText& out, std::string_view s, size_t width) {
 }
 
 void put_row(ReportText& out, uintptr_t pc, const char* function, const char* file, int line) {
-  Dl_info info;
-  std::string_view image = "Unknown";
+  const char* module = nullptr;
   uintptr_t offset = pc;
-  if (dladdr(reinterpret_cast<void*>(pc), &info) && info.dli_fname) {
-    image = base_name(info.dli_fname);
-    offset = pc - reinterpret_cast<uintptr_t>(info.dli_fbase);
-  }
+  std::string_view image = platform::code_module(pc, &module, &offset) ? module : "Unknown";
   char* demangled = nullptr;
   std::string_view routine = "Unknown";
   char line_text[16] = "Unknown";
@@ -193,7 +189,8 @@ void append_traceback(ReportText& out) {
     if (rows == before && rows < kMaxRows) frame_row(&c, walk.pcs[i], nullptr, 0, nullptr);
   }
   if (walk.failed) {
-    ssize_t ignored = write(1, "\n", 1);
-    (void)ignored;
+    size_t written;
+    platform::ErrorCode ignored;
+    platform::write_all(platform::standard_stream(platform::Stream::output), "\n", 1, &written, &ignored);
   }
 }

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "tests/e2e_support.h"
+
+#include <gtest/gtest.h>
+
+const std::string kAnnouncement = "  Processing the data file\r\n";
+
+std::string field(long value, size_t width) {
+  std::string s = std::to_string(value);
+  return s.size() > width ? std::string(width, '*') : std::string(width - s.size(), ' ') + s;
+}
+
+std::string rec(const std::string& text, int code) { return text + field(code, 4) + "\r\n"; }
+
+std::string complete(int segments) { return " Processing complete: " + field(segments, 6) + "\r\n"; }
+
+std::string report(int number, const std::string& text) {
+  return "runlib: severe (" + std::to_string(number) + "): " + text + "\r\r\n";
+}
+
+Outcome run_in(const std::string& dir, const std::string& infile, const std::vector<std::string>& params,
+               std::function<void()> in_child) {
+  std::vector<std::string> args{infile};
+  args.insert(args.end(), params.begin(), params.end());
+  Outcome o{run_segmentor(SpawnOptions{args, dir, "", false, std::move(in_child)}), ""};
+  size_t p = o.r.out.find(kAnnouncement);
+  o.console = p == std::string::npos ? "<no announcement>" : o.r.out.substr(p + kAnnouncement.size());
+  return o;
+}
+
+void expect_files(const std::string& dir, const Files& want, const std::string& left_out) {
+  std::vector<std::string> names, want_names;
+  for (const std::string& n : list_dir(dir))
+    if (n != left_out) names.push_back(n);
+  for (const auto& [n, bytes] : want) want_names.push_back(n);
+  EXPECT_EQ(names, want_names);
+  for (const auto& [n, bytes] : want) EXPECT_EQ(read_file(dir + "/" + n), bytes) << "file " << n;
+}

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: Apache-2.0
+// What the end-to-end tests expect of a run, and the run itself: the bytes of
+// records, count lines and report lines, a run in a scratch directory, and
+// the files it leaves there.
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/spawn.h"
+
+// File name -> exact bytes.
+using Files = std::map<std::string, std::string>;
+
+// The console line before the records are split.
+extern const std::string kAnnouncement;
+
+// `value` right-aligned in `width` characters, or `width` asterisks.
+std::string field(long value, size_t width);
+// A coded record, and the summary line.
+std::string rec(const std::string& text, int code);
+std::string complete(int segments);
+// A severe report line: "runlib: severe (<n>): <text>" and CR CR LF.
+std::string report(int number, const std::string& text);
+
+struct Outcome {
+  SpawnResult r;
+  std::string console;  // standard output after the announcement
+};
+
+// Runs the program in dir with infile and the five other parameters.
+Outcome run_in(const std::string& dir, const std::string& infile, const std::vector<std::string>& params,
+               std::function<void()> in_child = {});
+
+// Every regular file in dir but `left_out`, with its exact bytes.
+void expect_files(const std::string& dir, const Files& want, const std::string& left_out = "");

@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "textio/ending.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "textio/report_text.h"
+#include "textio/run_seams.h"
+#include "textio/traceback.h"
+#include "textio/units.h"
+
+namespace {
+
+const unsigned kStopStatus = 1;
+const unsigned kSevereStatus = 0xC0000000u;
+const size_t kReportBufferSize = 16384;  // the traceback table
+const size_t kReportLineRoom = 512;      // a report line without its file name
+const size_t kSystemLineRoom = 512;
+
+EndHook g_end_hook = nullptr;
+bool g_stop_in_progress = false;
+bool g_events_held = false;
+
+[[noreturn]] void end_process(unsigned status) {
+  if (g_end_hook) g_end_hook(status);
+  platform::exit_process(status);
+}
+
+bool write_to_stderr(const char* bytes, size_t n) {
+  size_t written;
+  platform::ErrorCode ignored;
+  return platform::write_all(platform::standard_stream(platform::Stream::error), bytes, n, &written, &ignored);
+}
+
+// The file name a report shows for a unit.
+std::string_view unit_name(int unit) {
+  switch (unit) {
+    case kUnitStdout:
+    case kUnitStderr: return "CONOUT$";
+    case kUnitStdin: return "CONIN$";
+    case kUnitInternal: return "Internal List-Directed Read";
+    case kUnitInput:
+    case kUnitList:
+    case kUnitLine: return connection(unit).name;
+  }
+  return "\"Unknown\"";
+}
+
+// "runlib: " and the platform's text for the error, as a write of its own.
+void write_system_line(platform::ErrorCode error) {
+  char buf[kSystemLineRoom];
+  ReportText line{buf, sizeof buf};
+  line.put("runlib: ");
+  line.put(platform::error_description(error));
+  write_to_stderr(line.p, line.len);
+}
+
+// Closes units 10, 11 and 12; a close that fails ends the run with its own
+// report, and leaves nothing more to close.
+void close_units() {
+  int failed = close_all_units();
+  if (failed != kNoUnit) raise_failure(kCloseError, failed);
+}
+
+}  // namespace
+
+void raise_failure(Failure number, int unit, platform::ErrorCode error) {
+  // Nothing may cut into the report: a console event waits until the end.
+  platform::hold_console_events();
+  g_events_held = true;
+  if (error) write_system_line(error);
+
+  // The report line holds the whole file name, however long; every byte of
+  // it may double when its LFs become CR LF.
+  std::string_view name = unit_name(unit);
+  const size_t line_cap = kReportLineRoom + name.size();
+  const size_t report_cap = kReportBufferSize + 2 * line_cap;
+  char* heap = static_cast<char*>(malloc(line_cap + report_cap));
+  // Without memory for the whole report, the report line goes out alone.
+  char small_line[kReportLineRoom], small_report[2 * kReportLineRoom];
+  char* line = heap ? heap : small_line;
+  size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, kSevere, number, unit, name);
+  ReportText report = heap ? ReportText{heap + line_cap, report_cap} : ReportText{small_report, sizeof small_report};
+  report.put({line, n});  // its line end CR LF becomes CR CR LF
+  if (heap) append_traceback(report);
+  write_to_stderr(report.p, report.len);
+  free(heap);
+  close_units();
+  end_process(kSevereStatus + static_cast<unsigned>(number));
+}
+
+void end_run(unsigned status) {
+  close_units();
+  end_process(status);
+}
+
+void stop_with_message(const char* text, unsigned long n) {
+  if (g_stop_in_progress) end_process(kStopStatus);
+  g_stop_in_progress = true;
+  // One record on standard error: the text as given, then the line end.
+  char record[256];
+  size_t len = n < sizeof record - 2 ? n : sizeof record - 2;
+  memcpy(record, text, len);
+  record[len++] = '\r';
+  record[len++] = '\n';
+  if (!write_to_stderr(record, len)) raise_failure(kWriteError, kUnitStderr);
+  end_run(kStopStatus);
+}
+
+void stop_without_message() {
+  if (g_stop_in_progress) end_process(kStopStatus);
+  g_stop_in_progress = true;
+  end_run(kStopStatus);
+}
+
+void set_end_hook(EndHook hook) { g_end_hook = hook; }
+
+void reset_run_state() {
+  RunState& s = run_state();
+  for (Connection& c : s.files) {
+    free(c.reader.buf);
+    c = Connection{};
+  }
+  free(s.console_in.buf);
+  s.console_in = LineReader{platform::standard_stream(platform::Stream::input)};
+  s.units_closed = false;
+  g_stop_in_progress = false;
+  if (g_events_held) platform::release_console_events();
+  g_events_held = false;
+}

@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: Apache-2.0
+// How a run ends: the failure report on standard error (system line, report
+// line, traceback table) with status 0xC0000000 + number, the normal end and
+// the run driver's two stops. Every ending closes every unit once and then
+// ends the process.
+#pragma once
+#include "textio/platform.h"
+#include "textio/report_line.h"
+
+// `error` is the platform's code of the call that failed, shown as the system
+// line before the report line; 0 when the report has none.
+[[noreturn]] void raise_failure(Failure number, int unit, platform::ErrorCode error = 0);
+
+// Normal end and the run driver's two stops. The stops end with status 1:
+// a script must see that nothing was done.
+[[noreturn]] void end_run(unsigned status);
+[[noreturn]] void stop_with_message(const char* text, unsigned long n);
+[[noreturn]] void stop_without_message();

@@ -1,0 +1,288 @@
+// SPDX-License-Identifier: Apache-2.0
+// The platform layer on Linux and other POSIX systems: descriptors, open(2)
+// and its errno values, signals for the console events, dladdr(3) for the
+// traceback. The only file of the program that includes system headers.
+#include "textio/platform.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cfenv>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+int fd(Handle h) { return static_cast<int>(h); }
+
+bool failed(ErrorCode* error) {
+  *error = errno;
+  return false;
+}
+
+// A standard stream that is closed gets /dev/null opened the wrong way round
+// (standard input for writing, the others for reading), so that the program's
+// own reads and writes on it still fail as on a closed stream, and no file
+// of the run can take its number and receive console lines.
+void occupy_closed_standard_streams() {
+  for (int n = 0; n <= 2; ++n) {
+    // open(2) takes the lowest free number, which is n.
+    if (fcntl(n, F_GETFD) == -1 && errno == EBADF) open("/dev/null", n == 0 ? O_WRONLY : O_RDONLY);
+  }
+}
+
+Opened open_file(const std::string& name, int flags) {
+  Opened o;
+  // A name with a NUL inside is no name the file system knows.
+  if (name.find('\0') != std::string::npos) {
+    o.refusal = Refusal::bad_name;
+    o.error = EINVAL;
+    return o;
+  }
+  int f = open(name.c_str(), flags | O_CLOEXEC, 0666);
+  if (f < 0 && (flags & O_WRONLY) && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    o.read_only = true;
+    f = open(name.c_str(), (flags & ~O_WRONLY) | O_RDONLY | O_CLOEXEC, 0666);
+  }
+  if (f < 0) {
+    o.read_only = false;
+    o.error = errno;
+    o.refusal = classify_refusal(o.error);
+    return o;
+  }
+  o.handle = f;
+  return o;
+}
+
+// Joins path components, dropping "." and letting ".." remove the one before.
+std::string normalise(std::string_view absolute) {
+  std::vector<std::string_view> parts;
+  size_t i = 0;
+  while (i < absolute.size()) {
+    size_t slash = absolute.find('/', i);
+    if (slash == std::string_view::npos) slash = absolute.size();
+    std::string_view part = absolute.substr(i, slash - i);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    i = slash + 1;
+  }
+  std::string out;
+  for (std::string_view p : parts) {
+    out += '/';
+    out += p;
+  }
+  return out.empty() ? "/" : out;
+}
+
+// The console events as signals: SIGINT is the interrupt (control-C),
+// SIGQUIT the break (control-BREAK), SIGHUP the close of the terminal
+// (window-CLOSE).
+struct EventSignal {
+  ConsoleEvent event;
+  int signal;
+};
+const EventSignal kEventSignals[] = {
+    {ConsoleEvent::interrupt, SIGINT},
+    {ConsoleEvent::break_key, SIGQUIT},
+    {ConsoleEvent::close, SIGHUP},
+};
+
+void (*g_on_event)(ConsoleEvent) = nullptr;
+// The three signals; with SIGTERM, which must not part a file's first record
+// from the cut-off of its old content either. (SIGKILL cannot be held.)
+sigset_t g_event_signals, g_record_signals;
+sigset_t g_mask_before_record;
+
+void on_signal(int sig) {
+  for (const EventSignal& e : kEventSignals)
+    if (e.signal == sig) g_on_event(e.event);
+}
+
+}  // namespace
+
+void start_up() {
+  occupy_closed_standard_streams();
+  fedisableexcept(FE_ALL_EXCEPT);
+  // A write to a closed pipe, and one beyond the file-size limit, then fails
+  // and is reported. Ignoring an already ignored signal changes nothing.
+  signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);
+}
+
+Handle standard_stream(Stream stream) { return static_cast<Handle>(stream); }
+
+ptrdiff_t read_some(Handle h, char* buf, size_t cap, ErrorCode* error) {
+  for (;;) {
+    ssize_t got = read(fd(h), buf, cap);
+    if (got >= 0) return got;
+    if (errno != EINTR) {
+      *error = errno;
+      return -1;
+    }
+  }
+}
+
+bool write_all(Handle h, const char* bytes, size_t n, size_t* written, ErrorCode* error) {
+  size_t done = 0;
+  while (done < n) {
+    ssize_t w = write(fd(h), bytes + done, std::min(n - done, kMaxWrite));
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) {
+      *error = w == 0 ? ENOSPC : errno;
+      *written = done;
+      return false;
+    }
+    done += static_cast<size_t>(w);
+  }
+  *written = done;
+  return true;
+}
+
+Refusal classify_refusal(ErrorCode error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return Refusal::not_found;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return Refusal::access_refused;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ: return Refusal::bad_name;
+    case ENXIO:
+    case ENODEV: return Refusal::no_device;
+    case EMFILE:
+    case ENFILE: return Refusal::too_many_files;
+  }
+  return Refusal::other;
+}
+
+Opened open_for_reading(const std::string& name) { return open_file(name, O_RDONLY); }
+
+// Only written: a pipe whose reader has left then fails the write instead of
+// waiting for the program itself to read it.
+Opened open_for_writing(const std::string& name) { return open_file(name, O_WRONLY | O_CREAT); }
+
+bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
+  struct stat st;
+  if (fstat(fd(h), &st) != 0) return failed(error);
+  kind->directory = S_ISDIR(st.st_mode);
+  kind->regular = S_ISREG(st.st_mode);
+  kind->identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  return true;
+}
+
+ErrorCode file_busy_error() { return EBUSY; }
+
+bool position_at_end(Handle h, int64_t* end, ErrorCode* error) {
+  off_t at = lseek(fd(h), 0, SEEK_END);
+  if (at < 0) return failed(error);
+  *end = at;
+  return true;
+}
+
+bool cut_at(Handle h, int64_t offset, ErrorCode* error) {
+  return ftruncate(fd(h), static_cast<off_t>(offset)) == 0 || failed(error);
+}
+
+bool close_handle(Handle h, ErrorCode* error) { return close(fd(h)) == 0 || failed(error); }
+
+std::string absolute_name(std::string_view name) {
+  if (name.empty()) return {};
+  if (name[0] == '/') return normalise(name);
+  char cwd[PATH_MAX];
+  if (!getcwd(cwd, sizeof cwd)) return std::string(name);
+  std::string absolute = cwd;
+  absolute += '/';
+  absolute += name;
+  return normalise(absolute);
+}
+
+bool name_exists(const std::string& resolved) {
+  struct stat st;
+  return !resolved.empty() && resolved.find('\0') == std::string::npos && stat(resolved.c_str(), &st) == 0;
+}
+
+bool is_local_name(std::string_view name) {
+  if (name.starts_with('/')) return false;
+  size_t start = 0;
+  for (;;) {
+    size_t slash = name.find('/', start);
+    if (name.substr(start, slash - start) == "..") return false;
+    if (slash == std::string_view::npos) return true;
+    start = slash + 1;
+  }
+}
+
+std::string error_description(ErrorCode error) { return std::string(strerror(error)) + "\r\n"; }
+
+void install_console_events(void (*on_event)(ConsoleEvent)) {
+  g_on_event = on_event;
+  sigemptyset(&g_event_signals);
+  for (const EventSignal& e : kEventSignals) sigaddset(&g_event_signals, e.signal);
+  g_record_signals = g_event_signals;
+  sigaddset(&g_record_signals, SIGTERM);
+
+  // A signal ignored at start (nohup, background jobs) stays ignored.
+  for (const EventSignal& e : kEventSignals) {
+    struct sigaction old;
+    if (sigaction(e.signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
+    struct sigaction sa = {};
+    sa.sa_handler = on_signal;
+    sigfillset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(e.signal, &sa, nullptr);
+  }
+}
+
+void hold_console_events() { sigprocmask(SIG_BLOCK, &g_event_signals, nullptr); }
+void release_console_events() { sigprocmask(SIG_UNBLOCK, &g_event_signals, nullptr); }
+
+// Only around a file's first record and its cut-off: a signal interrupts the
+// main thread between system calls, never inside one.
+void hold_record_writes() { sigprocmask(SIG_BLOCK, &g_record_signals, &g_mask_before_record); }
+void release_record_writes() { sigprocmask(SIG_SETMASK, &g_mask_before_record, nullptr); }
+
+// By the signal itself, so that a calling shell sees that the program was
+// interrupted: default action, unblocked, raised again.
+void end_by_console_event(ConsoleEvent event) {
+  int sig = SIGINT;
+  for (const EventSignal& e : kEventSignals)
+    if (e.event == event) sig = e.signal;
+  struct sigaction dfl = {};
+  dfl.sa_handler = SIG_DFL;
+  sigaction(sig, &dfl, nullptr);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, sig);
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  raise(sig);
+  _exit(128 + sig);  // not reached: the signal's default action ends the process
+}
+
+void exit_process(unsigned status) { _exit(static_cast<int>(status)); }
+
+bool code_module(uintptr_t pc, const char** image, uintptr_t* offset) {
+  Dl_info info;
+  if (!dladdr(reinterpret_cast<void*>(pc), &info) || !info.dli_fname) return false;
+  const char* slash = strrchr(info.dli_fname, '/');
+  *image = slash ? slash + 1 : info.dli_fname;
+  *offset = pc - reinterpret_cast<uintptr_t>(info.dli_fbase);
+  return true;
+}
+
+// libbacktrace finds the executable itself (/proc/self/exe).
+const char* program_path() { return nullptr; }
+
+}  // namespace platform
