@@ -3,14 +3,19 @@
 // byte, for the grouping of records into segments, direction codes, blank and
 // long identifiers, line ends and the safety of line file names.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
+#endif
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include "tests/fifo_reader.h"
+#endif
 #include "tests/e2e_support.h"
 
 namespace {
@@ -139,7 +144,13 @@ std::vector<SegCase> cases() {
        {{"L1.dat", rec("1 1 L1", 1) + rec("2 1 L1", 1)}, {".dat", rec("3 3", 2) + rec("3 5", 2)}},
        processed("L1", 1) + complete(2)},
       {"IdentifiersDifferingInCase", "L1 0 0\nL1 0 1\nl1 0 2\n", kPlain,
-       {{"L1.dat", l1l1}, {"l1.dat", rec("l1 0 2", 2)}}, processed("L1", 1) + complete(2)},
+#ifdef _WIN32
+       // one file on a file system that ignores letter case: appended to
+       {{"L1.dat", l1l1 + rec("l1 0 2", 2)}},
+#else
+       {{"L1.dat", l1l1}, {"l1.dat", rec("l1 0 2", 2)}},
+#endif
+       processed("L1", 1) + complete(2)},
       // Identifiers differing after character 80 are different lines.
       {"IdentifiersOf80AndMoreCharacters",
        a80 + " 0 0\n" + a80 + " 0 1\n" + a80 + "X 0 1\n" + a80 + "YZ 0 2\nB 0 0\n", kPlain,
@@ -205,7 +216,7 @@ TEST_P(SegmenterRuns, ExactFilesAndConsole) {
   write_file(d.file("in.xyz"), c.input);
   for (const auto& [n, bytes] : c.before) write_file(d.file(n), bytes);
   auto [r, console] = run_in(d.path(), "in.xyz", c.params);
-  EXPECT_EQ(r.exit_code(), c.status);
+  EXPECT_EQ(r.exit_code(), exit_status(c.status));
   EXPECT_EQ(c.status == 0 ? console : console, c.console);
   if (c.status == 0) {
     EXPECT_EQ(r.err, "");
@@ -220,6 +231,12 @@ TEST_P(SegmenterRuns, ExactFilesAndConsole) {
 INSTANTIATE_TEST_SUITE_P(Segmenter, SegmenterRuns, testing::ValuesIn(cases()),
                          [](const testing::TestParamInfo<SegCase>& i) { return i.param.name; });
 
+#ifdef _WIN32
+const std::string kLongNameShown = "";
+#else
+const std::string kLongNameShown = "@/";
+#endif
+
 // Line file names stay below the current directory; subdirectories that
 // exist may be used, a missing one is reported.
 TEST(SegmenterPaths, LineFileNames) {
@@ -232,13 +249,14 @@ TEST(SegmenterPaths, LineFileNames) {
   };
   const std::string bad_name = "file name specification error, unit 12, file ";
   const std::vector<PathCase> path_cases = {
-      {"../x", 43, report(43, bad_name + "^/x.dat"), ""},
-      {"a/../../x", 43, report(43, bad_name + "^/x.dat"), ""},
-      {outside.path() + "/x", 43, report(43, bad_name + outside.path() + "/x.dat"), ""},
-      {"a/../L1", 43, report(43, bad_name + "@/L1.dat"), ""},
-      {"nosub/L1", 29, report(29, "file not found, unit 12, file @/nosub/L1.dat"), ""},
-      // a name component too long for the file system, shown whole
-      {std::string(300, 'n'), 43, report(43, bad_name + "@/" + std::string(300, 'n') + ".dat"), ""},
+      {"../x", 43, report(43, bad_name + native("^/x.dat")), ""},
+      {"a/../../x", 43, report(43, bad_name + native("^/x.dat")), ""},
+      {outside.file("x"), 43, report(43, bad_name + outside.file("x.dat")), ""},
+      {"a/../L1", 43, report(43, bad_name + native("@/L1.dat")), ""},
+      {"nosub/L1", 29, report(29, "file not found, unit 12, file " + native("@/nosub/L1.dat")), ""},
+      // a name component too long for the file system, shown whole (Windows
+      // cannot make a name that long absolute, and shows it as given)
+      {std::string(300, 'n'), 43, report(43, bad_name + kLongNameShown + std::string(300, 'n') + ".dat"), ""},
       {"sub/L1", 0, "", "sub/L1.dat"},
       {"..L1", 0, "", "..L1.dat"},
   };
@@ -246,13 +264,12 @@ TEST(SegmenterPaths, LineFileNames) {
     SCOPED_TRACE(c.id);
     TempDir parent;
     const std::string dir = parent.file("w");
-    ASSERT_EQ(mkdir(dir.c_str(), 0777), 0);
-    ASSERT_EQ(mkdir((dir + "/a").c_str(), 0777), 0);
-    ASSERT_EQ(mkdir((dir + "/sub").c_str(), 0777), 0);
+    ASSERT_TRUE(std::filesystem::create_directories(dir + "/a"));
+    ASSERT_TRUE(std::filesystem::create_directory(dir + "/sub"));
     const std::string input = "L0 0 0\n" + c.id + " 0 1\n" + c.id + " 0 2\n";
     write_file(dir + "/in.xyz", input);
     auto [r, console] = run_in(dir, "in.xyz", kPlain);
-    EXPECT_EQ(r.exit_code(), c.status);
+    EXPECT_EQ(r.exit_code(), exit_status(c.status));
     if (c.status == 0) {
       EXPECT_EQ(console, complete(2));
       EXPECT_EQ(r.err, "");
@@ -274,6 +291,8 @@ TEST(SegmenterPaths, LineFileNames) {
 
 }  // namespace
 
+// Descriptor limits and named pipes are POSIX's.
+#ifndef _WIN32
 // A record of separators only is a segment with a blank identifier whose
 // record is never written; its line file is still closed before the next one
 // opens, so a long run never runs out of descriptors.
@@ -306,3 +325,4 @@ TEST(SegmenterFiles, ReturningLineFileThatIsAPipe) {
   EXPECT_EQ(read_file(d.file("B.dat")), rec("B 1 2", 0));
   EXPECT_EQ(reader.finish(), rec("A 1 2", 0) + rec("A 3 4", 0));
 }
+#endif

@@ -18,6 +18,14 @@ std::string report(int number, const std::string& text) {
   return "runlib: severe (" + std::to_string(number) + "): " + text + "\r\r\n";
 }
 
+int exit_status(int status) { return status <= 1 ? status : failure_status(status); }
+
+std::string native(std::string name) {
+  for (char& c : name)
+    if (c == '/') c = kDirSeparator;
+  return name;
+}
+
 Outcome run_in(const std::string& dir, const std::string& infile, const std::vector<std::string>& params,
                std::function<void()> in_child) {
   std::vector<std::string> args{infile};
