@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/version.h"
 #include "tests/e2e_support.h"
 
 namespace {
@@ -22,12 +21,6 @@ namespace {
 using Names = std::vector<std::string>;
 
 std::string plain(const std::string& text) { return " " + text + "\r\n"; }
-
-// For 1.0: "*               Version 1.0 (Linux)        *".
-std::string version_row() {
-  std::string row = "*               Version " + std::string(kShownVersion) + " (" + std::string(kShownPlatform) + ")";
-  return row + std::string(43 - row.size(), ' ') + "*";
-}
 
 std::string banner_and_usage() {
   static const std::string kBanner[] = {

@@ -7,19 +7,12 @@
 #include <filesystem>
 #include <string>
 
-#include "driver/version.h"
 #include "tests/e2e_support.h"
 
 namespace {
 
 const std::string kExpected = EXAMPLE_OUTPUT_DIR;
 const std::string kVersionLead = "*               Version ";
-
-// The banner row of the version as this build writes it, 44 characters.
-std::string version_row() {
-  std::string row = kVersionLead + std::string(kShownVersion) + " (" + std::string(kShownPlatform) + ")";
-  return row + std::string(43 - row.size(), ' ') + "*";
-}
 
 TEST(ReadmeExample, SameBytesOnEveryPlatform) {
   TempDir dir;

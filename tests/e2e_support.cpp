@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/version.h"
+
 const std::string kAnnouncement = "  Processing the data file\r\n";
 
 std::string field(long value, size_t width) {
@@ -16,6 +18,11 @@ std::string complete(int segments) { return " Processing complete: " + field(seg
 
 std::string report(int number, const std::string& text) {
   return "runlib: severe (" + std::to_string(number) + "): " + text + "\r\r\n";
+}
+
+std::string version_row() {
+  std::string row = "*               Version " + std::string(kShownVersion) + " (" + std::string(kShownPlatform) + ")";
+  return row + std::string(43 - row.size(), ' ') + "*";
 }
 
 int exit_status(int status) { return status <= 1 ? status : failure_status(status); }

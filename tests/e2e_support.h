@@ -21,6 +21,10 @@ std::string field(long value, size_t width);
 // A coded record, and the summary line.
 std::string rec(const std::string& text, int code);
 std::string complete(int segments);
+// The banner's version row as this build writes it, 44 characters: for 1.0
+// on Linux "*               Version 1.0 (Linux)        *".
+std::string version_row();
+
 // A status of a table as the spawn helper sees it: 0 (done) and 1 (an
 // early stop) as they are, a failure number as that failure's status word.
 int exit_status(int status);
