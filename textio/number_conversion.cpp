@@ -135,20 +135,20 @@ bool convert_short_decimal(std::string_view t, double* out) {
   bool negative = false;
   if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
   uint64_t digits = 0;  // wraps harmlessly for tokens that are too long
-  size_t count = 0;
+  const char* first = p;
   const char* point = nullptr;
   for (; p < end; ++p) {
     // Any byte but a digit comes out above 9.
     unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
     if (digit <= 9) {
       digits = digits * 10 + digit;
-      ++count;
     } else if (*p == '.' && !point) {
       point = p;
     } else {
       return false;
     }
   }
+  size_t count = static_cast<size_t>(end - first) - (point ? 1 : 0);
   size_t fraction = point ? static_cast<size_t>(end - point - 1) : 0;
   if (count == 0 || count > 15) return false;
   double value = static_cast<double>(digits) / kPowers[fraction];
