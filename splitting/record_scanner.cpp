@@ -2,6 +2,7 @@
 #include "splitting/record_scanner.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "textio/fixed_text.h"
 #include "textio/free_format.h"
@@ -10,20 +11,26 @@
 namespace {
 
 // TAB and comma become blanks; every other byte stays.
-struct Normalised {
-  char to[256];
-  constexpr Normalised() : to() {
-    for (int c = 0; c < 256; ++c) to[c] = c == '\t' || c == ',' ? ' ' : static_cast<char>(c);
-  }
-};
-constexpr Normalised kNormalised;
+char normalised(char c) { return c == '\t' || c == ',' ? ' ' : c; }
+
+// Bytes normalised together: a block of a fixed size, copied through a local
+// array, is one the compiler converts with vector instructions.
+const size_t kNormaliseBlock = 16;
 
 // Kept inline in next_record: it runs once for every record.
 [[gnu::always_inline]] inline void normalise(std::string_view line, DataRecord& record) {
-  if (record.text.size() < line.size() + kRecordRoom) record.text.resize(line.size() + kRecordRoom);
+  size_t n = line.size();
+  if (record.text.size() < n + kRecordRoom) record.text.resize(n + kRecordRoom);
   char* out = record.text.data();
-  for (char c : line) *out++ = kNormalised.to[static_cast<unsigned char>(c)];
-  record.len = trimmed_length(record.text.data(), line.size());
+  size_t i = 0;
+  for (; i + kNormaliseBlock <= n; i += kNormaliseBlock) {
+    char block[kNormaliseBlock];
+    memcpy(block, line.data() + i, kNormaliseBlock);
+    for (char& c : block) c = normalised(c);
+    memcpy(out + i, block, kNormaliseBlock);
+  }
+  for (; i < n; ++i) out[i] = normalised(line[i]);
+  record.len = trimmed_length(out, n);
 }
 
 }  // namespace
@@ -59,8 +66,9 @@ void scan_record(const DataRecord& record, const Columns& columns, std::string_v
   while (pos < len && text[pos] == ' ') ++pos;
   for (int64_t column = 1; column <= columns.last; ++column) {
     if (pos == len && (column = next_used_column(columns, column)) > columns.last) break;
-    size_t end = pos;
-    while (end < len && text[end] != ' ') ++end;
+    // The library's search beats a loop over the bytes of a field.
+    const char* blank = static_cast<const char*>(memchr(text + pos, ' ', len - pos));
+    size_t end = blank ? static_cast<size_t>(blank - text) : len;
     // Fields beyond the record's end are blank.
     std::string_view field{text + pos, end - pos};
     pos = end;

@@ -217,4 +217,18 @@ TEST_F(RecordScanner, FieldBytesOtherThanSeparatorsArriveUnchanged) {
   EXPECT_EQ(id_, std::string("L\x01\xff\0x", 5));
 }
 
+TEST_F(RecordScanner, EveryByteButTabAndCommaArrivesUnchanged) {
+  // Every byte value but the line feed, past the coordinates: long enough to
+  // be normalised in blocks and in a rest.
+  std::string bytes;
+  for (int c = 0; c < 256; ++c)
+    if (c != '\n') bytes += static_cast<char>(c);
+  std::string expected = bytes;
+  for (char& c : expected)
+    if (c == '\t' || c == ',') c = ' ';
+  input("L1 1 2 " + bytes + "\n");
+  ASSERT_EQ(scan_next(kStd), -1);
+  EXPECT_EQ(text(), "L1 1 2 " + expected);
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 namespace {
 
 const size_t kPlainLineText = 79;
+const int kCodeWidth = 4;  // the direction code of a coded record
 
 // Room to compose one console line: on the stack when it is small.
 class LineBuffer {
@@ -29,6 +30,24 @@ class LineBuffer {
   char small_[256];
   char* p_;
 };
+
+// Kept inline where the width is a constant: the field's blanks are then one
+// store, not a call, and every coded record has one field.
+[[gnu::always_inline]] inline void put_field(char* out, int32_t value, int width) {
+  char digits[12];
+  int n = 0;
+  int64_t v = value;
+  uint64_t mag = static_cast<uint64_t>(v < 0 ? -v : v);
+  do {
+    digits[n++] = static_cast<char>('0' + mag % 10);
+    mag /= 10;
+  } while (mag);
+  if (value < 0) digits[n++] = '-';
+  bool fits = n <= width;
+  memset(out, fits ? ' ' : '*', static_cast<size_t>(width));
+  if (!fits) return;
+  for (int i = 0; i < n; ++i) out[width - 1 - i] = digits[i];
+}
 
 void write_console(const char* bytes, size_t n) {
   size_t written;
@@ -71,23 +90,7 @@ void write_prompt_line(std::string_view text) { write_console(text.data(), text.
 
 void write_count_line(std::string_view text, int32_t number) { write_line(0, text, &number); }
 
-void put_int_field(char* out, int32_t value, int width) {
-  char digits[12];
-  int n = 0;
-  int64_t v = value;
-  uint64_t mag = static_cast<uint64_t>(v < 0 ? -v : v);
-  do {
-    digits[n++] = static_cast<char>('0' + mag % 10);
-    mag /= 10;
-  } while (mag);
-  if (value < 0) digits[n++] = '-';
-  if (n > width) {
-    memset(out, '*', static_cast<size_t>(width));
-    return;
-  }
-  memset(out, ' ', static_cast<size_t>(width - n));
-  for (int i = 0; i < n; ++i) out[width - 1 - i] = digits[i];
-}
+void put_int_field(char* out, int32_t value, int width) { put_field(out, value, width); }
 
 size_t finish_text_record(char* record, size_t len) {
   record[len++] = '\r';
@@ -96,6 +99,6 @@ size_t finish_text_record(char* record, size_t len) {
 }
 
 size_t finish_coded_record(char* record, size_t len, int32_t code) {
-  put_int_field(record + len, code, 4);
-  return finish_text_record(record, len + 4);
+  put_field(record + len, code, kCodeWidth);
+  return finish_text_record(record, len + kCodeWidth);
 }

@@ -189,10 +189,6 @@ void read_value(Source& s, const Target& t) {
       assign_text(t, v);
       return;
     }
-    if (t.kind == Kind::real && !repeat && convert_short_decimal(token, t.real)) {
-      s.pos = end;  // a plain decimal, the usual coordinate
-      return;
-    }
     if (token.empty() || !numeric_token_valid(token)) fail(s, kSyntaxError);
     if (repeat) {
       // The count is an integer; a single target takes one copy of the
@@ -238,6 +234,9 @@ void read_text_value(std::string_view text, int32_t& target) {
 }
 
 void read_text_value(std::string_view text, double& target) {
+  // A text that is a plain decimal as a whole, as a coordinate field nearly
+  // always is, holds no blank, separator or repeat count: it is the value.
+  if (convert_short_decimal(text, &target)) return;
   read_text(text, {.kind = Kind::real, .real = &target});
 }
 

@@ -136,16 +136,21 @@ bool convert_short_decimal(std::string_view t, double* out) {
   if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
   uint64_t digits = 0;  // wraps harmlessly for tokens that are too long
   const char* first = p;
-  while (p < end && is_digit(*p)) digits = digits * 10 + static_cast<uint64_t>(*p++ - '0');
-  size_t count = static_cast<size_t>(p - first);
-  size_t fraction = 0;
-  if (p < end && *p == '.') {
-    const char* point = ++p;
-    while (p < end && is_digit(*p)) digits = digits * 10 + static_cast<uint64_t>(*p++ - '0');
-    fraction = static_cast<size_t>(p - point);
+  const char* point = nullptr;
+  for (; p < end; ++p) {
+    // Any byte but a digit comes out above 9.
+    unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit <= 9) {
+      digits = digits * 10 + digit;
+    } else if (*p == '.' && !point) {
+      point = p;
+    } else {
+      return false;
+    }
   }
-  count += fraction;
-  if (p != end || count == 0 || count > 15) return false;
+  size_t count = static_cast<size_t>(end - first) - (point ? 1 : 0);
+  size_t fraction = point ? static_cast<size_t>(end - point - 1) : 0;
+  if (count == 0 || count > 15) return false;
   double value = static_cast<double>(digits) / kPowers[fraction];
   *out = negative ? -value : value;
   return true;
