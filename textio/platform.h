@@ -115,12 +115,13 @@ void install_console_events(void (*on_event)(ConsoleEvent));
 // Console events wait while held: while a failure is reported.
 void hold_console_events();
 void release_console_events();
-// The same around one record's writes: an event must neither cut a record
-// nor land between a file's first record and its cut-off. Where events
-// interrupt the main thread between system calls (POSIX signals), only the
-// first record of a file needs it; where they run on a thread of their own
-// (Windows), every record does. Decided here, inline: the other records of a
-// POSIX run make no call at all.
+// The same around one step of the main work that an event must not cut: a
+// record's writes, a file's first record and its cut-off, the making and
+// breaking of a connection. Where events interrupt the main thread between
+// system calls (POSIX signals), only a step of several calls needs it (a
+// file's first record with its cut-off, a record longer than one write);
+// where they run on a thread of their own (Windows), every step does.
+// Decided here, inline: the other records of a POSIX run make no call.
 #ifdef _WIN32
 inline constexpr bool kEventsOnOwnThread = true;
 #else
@@ -128,11 +129,11 @@ inline constexpr bool kEventsOnOwnThread = false;
 #endif
 void hold_record_writes();
 void release_record_writes();
-inline void hold_for_record(bool first_of_file) {
-  if (first_of_file || kEventsOnOwnThread) hold_record_writes();
+inline void hold_events_for(bool several_calls) {
+  if (several_calls || kEventsOnOwnThread) hold_record_writes();
 }
-inline void release_for_record(bool first_of_file) {
-  if (first_of_file || kEventsOnOwnThread) release_record_writes();
+inline void release_events_for(bool several_calls) {
+  if (several_calls || kEventsOnOwnThread) release_record_writes();
 }
 
 // Ends the process the way the platform ends a program stopped by the event.

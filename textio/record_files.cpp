@@ -62,6 +62,8 @@ void open_unit(int unit, std::string_view name, OpenMode mode) {
     close_refused(o.handle);
     raise_failure(kOpenFailure, unit, platform::file_busy_error());
   }
+  // The connection appears whole to an event that closes every unit.
+  platform::hold_events_for(false);
   c.handle = o.handle;
   c.read_only = mode == OpenMode::existing || o.read_only;
   c.regular = kind.regular;
@@ -70,6 +72,7 @@ void open_unit(int unit, std::string_view name, OpenMode mode) {
   c.offset = 0;
   c.reader = LineReader{o.handle};
   c.connected = true;
+  platform::release_events_for(false);
 }
 
 void refuse_name(int unit, std::string_view name, Failure number) {
@@ -110,8 +113,10 @@ void write_record(int unit, const char* bytes, size_t n) {
   if (c.read_only) raise_failure(kReadOnlyFile, unit);
   // No console event may cut the record, nor land between the first record
   // and the cut-off, which would leave old content behind the new record.
+  // A record on disk too long for one write is held whole as well.
   bool first = c.truncate_after_write;
-  platform::hold_for_record(first);
+  bool several_calls = first || (c.regular && n > platform::kMaxWrite);
+  platform::hold_events_for(several_calls);
   size_t written;
   platform::ErrorCode error;
   if (!platform::write_all(c.handle, bytes, n, &written, &error)) {
@@ -126,14 +131,18 @@ void write_record(int unit, const char* bytes, size_t n) {
     if (!platform::cut_at(c.handle, c.offset, &error)) raise_failure(kWriteError, unit, error);
     c.truncate_after_write = false;
   }
-  platform::release_for_record(first);
+  platform::release_events_for(several_calls);
 }
 
 void close_unit(int unit) {
   Connection& c = connection(unit);
   if (!c.connected) return;
+  // Not closed twice by an event that closes every unit meanwhile.
+  platform::hold_events_for(false);
   c.connected = false;
-  release(c.reader);
   platform::ErrorCode error;
-  if (!platform::close_handle(c.handle, &error)) raise_failure(kCloseError, unit, error);
+  bool closed = platform::close_handle(c.handle, &error);
+  platform::release_events_for(false);
+  release(c.reader);
+  if (!closed) raise_failure(kCloseError, unit, error);
 }

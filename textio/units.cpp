@@ -14,8 +14,8 @@ int close_all_units() {
   int failed = kNoUnit;
   for (int unit = kUnitInput; unit <= kUnitLine; ++unit) {
     Connection& c = connection(unit);
-    // Marked first, so that an event arriving now does not close it twice.
     if (!c.connected) continue;
+    // Marked before it is closed: nothing closes it a second time.
     c.connected = false;
     platform::ErrorCode ignored;
     if (!platform::close_handle(c.handle, &ignored) && failed == kNoUnit) failed = unit;
