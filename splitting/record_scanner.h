@@ -7,9 +7,7 @@
 #include <string>
 #include <string_view>
 
-// Room behind a record's text for the direction code and the line end of
-// the record written from it.
-const size_t kRecordRoom = 6;
+#include "textio/console_output.h"
 
 // A data record as read, whole, with TABs and commas turned into blanks. It
 // is kept at its real length without trailing blanks in a buffer that has

@@ -25,11 +25,7 @@ Event g_events[] = {
 // and ends.
 void on_console_event(platform::ConsoleEvent event) {
   for (const Event& e : g_events) {
-    if (e.event != event) continue;
-    size_t written;
-    platform::ErrorCode ignored;
-    platform::write_all(platform::standard_stream(platform::Stream::error), e.report, e.report_len, &written,
-                        &ignored);
+    if (e.event == event) platform::write_to(platform::Stream::error, e.report, e.report_len);
   }
   close_all_units();  // a close that fails is not reported: the event ends the run
   platform::end_by_console_event(event);

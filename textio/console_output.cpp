@@ -11,7 +11,6 @@
 namespace {
 
 const size_t kPlainLineText = 79;
-const int kCodeWidth = 4;  // the direction code of a coded record
 
 // Room to compose one console line: on the stack when it is small.
 class LineBuffer {

@@ -24,7 +24,9 @@ void put_int_field(char* out, int32_t value, int width);
 
 // Record layouts for the output files. The record's text is already at
 // record[0, len); these append the direction code (coded record) and the
-// line end, and return the record's new length. Room for 6 more bytes is
-// the caller's.
+// line end, and return the record's new length. Room for kRecordRoom more
+// bytes is the caller's.
+inline constexpr int kCodeWidth = 4;  // the direction code of a coded record
+inline constexpr size_t kRecordRoom = kCodeWidth + 2;
 size_t finish_text_record(char* record, size_t len);
 size_t finish_coded_record(char* record, size_t len, int32_t code);

@@ -27,11 +27,7 @@ bool g_events_held = false;
   platform::exit_process(status);
 }
 
-bool write_to_stderr(const char* bytes, size_t n) {
-  size_t written;
-  platform::ErrorCode ignored;
-  return platform::write_all(platform::standard_stream(platform::Stream::error), bytes, n, &written, &ignored);
-}
+bool write_to_stderr(const char* bytes, size_t n) { return platform::write_to(platform::Stream::error, bytes, n); }
 
 // The file name a report shows for a unit.
 std::string_view unit_name(int unit) {

@@ -38,6 +38,14 @@ inline constexpr size_t kMaxWrite = 262144;
 // write that takes nothing counts as a full disk).
 bool write_all(Handle h, const char* bytes, size_t n, size_t* written, ErrorCode* error);
 
+// The same to a standard stream, for writes whose failure has no report:
+// true when every byte got out.
+inline bool write_to(Stream stream, const char* bytes, size_t n) {
+  size_t written;
+  ErrorCode ignored;
+  return write_all(standard_stream(stream), bytes, n, &written, &ignored);
+}
+
 // Why the platform refused to open a file.
 enum class Refusal {
   none,

@@ -189,8 +189,6 @@ void append_traceback(ReportText& out) {
     if (rows == before && rows < kMaxRows) frame_row(&c, walk.pcs[i], nullptr, 0, nullptr);
   }
   if (walk.failed) {
-    size_t written;
-    platform::ErrorCode ignored;
-    platform::write_all(platform::standard_stream(platform::Stream::output), "\n", 1, &written, &ignored);
+    platform::write_to(platform::Stream::output, "\n", 1);
   }
 }
