@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// Windows' rules for line-file names and open refusals, on every platform.
+// Windows' rules for names, line-file names and open refusals, on every
+// platform.
 #include "textio/windows_names.h"
 
 #include <gtest/gtest.h>
@@ -100,5 +101,50 @@ TEST(WindowsRefusal, EachCodeHasItsRefusal) {
   for (const RefusalCase& c : kRefusalCases)
     EXPECT_EQ(windows_names::classify(c.error), c.refusal) << "error " << c.error;
 }
+
+// The longest name the ANSI file API takes is MAX_PATH (260) less its NUL;
+// a NUL inside would end the name there.
+TEST(WindowsNameLength, OnlyNamesTheFileApiTakesWhole) {
+  const std::string longest = "C:\\" + std::string(256, 'a');
+  EXPECT_TRUE(windows_names::taken_whole(longest));
+  EXPECT_FALSE(windows_names::taken_whole(longest + "a"));
+  EXPECT_FALSE(windows_names::taken_whole(std::string(65538, 'L')));  // would wrap to 2 characters
+  EXPECT_FALSE(windows_names::taken_whole(std::string("C:\\xy\0ab.dat", 12)));
+}
+
+struct AbsoluteCase {
+  const char* label;
+  std::string name;
+  std::string current;
+  std::string absolute;
+};
+
+const AbsoluteCase kAbsoluteCases[] = {
+    {"Relative", "L1.dat", "C:\\run", "C:\\run\\L1.dat"},
+    {"InDriveRoot", "L1.dat", "C:\\", "C:\\L1.dat"},
+    {"NulKept", std::string("xy\0ab.dat", 9), "Z:\\tmp", std::string("Z:\\tmp\\xy\0ab.dat", 16)},
+    {"SlashesBecomeBackslashes", "sub/L1.dat", "C:\\run", "C:\\run\\sub\\L1.dat"},
+    {"DotsResolved", ".\\a\\..\\b\\.\\c.dat", "C:\\run", "C:\\run\\b\\c.dat"},
+    {"DotDotStopsAtRoot", "..\\..\\..\\x", "C:\\run", "C:\\x"},
+    {"RepeatedSeparators", "a\\\\b//c", "C:\\run", "C:\\run\\a\\b\\c"},
+    {"DriveAbsolute", "D:\\data\\..\\x.lst", "C:\\run", "D:\\x.lst"},
+    {"DriveRelativeSameDrive", "c:x.lst", "C:\\run", "C:\\run\\x.lst"},
+    {"DriveRelativeOtherDrive", "D:x.lst", "C:\\run", "D:\\x.lst"},
+    {"RootedOnDrive", "\\x.lst", "C:\\run\\in", "C:\\x.lst"},
+    {"RootedOnShare", "/x.lst", "\\\\srv\\share\\run", "\\\\srv\\share\\x.lst"},
+    {"ShareKeptWhole", "//srv/share/a/../x", "C:\\run", "\\\\srv\\share\\x"},
+    {"Device", "\\\\.\\CON", "C:\\run", "\\\\.\\CON"},
+};
+
+void PrintTo(const AbsoluteCase& c, std::ostream* os) { *os << c.label; }
+
+class WindowsLexicalName : public testing::TestWithParam<AbsoluteCase> {};
+
+TEST_P(WindowsLexicalName, IsMadeAbsoluteAsText) {
+  EXPECT_EQ(windows_names::absolute_lexically(GetParam().name, GetParam().current), GetParam().absolute);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, WindowsLexicalName, testing::ValuesIn(kAbsoluteCases),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

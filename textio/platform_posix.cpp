@@ -15,7 +15,8 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
-#include <vector>
+
+#include "textio/resolved_name.h"
 
 namespace platform {
 
@@ -64,21 +65,8 @@ Opened open_file(const std::string& name, int flags) {
 
 // Joins path components, dropping "." and letting ".." remove the one before.
 std::string normalise(std::string_view absolute) {
-  std::vector<std::string_view> parts;
-  size_t i = 0;
-  while (i < absolute.size()) {
-    size_t slash = absolute.find('/', i);
-    if (slash == std::string_view::npos) slash = absolute.size();
-    std::string_view part = absolute.substr(i, slash - i);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    i = slash + 1;
-  }
   std::string out;
-  for (std::string_view p : parts) {
+  for (std::string_view p : resolved_components(absolute, "/")) {
     out += '/';
     out += p;
   }

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "textio/windows_names.h"
 
+#include <algorithm>
 #include <cctype>
+#include <vector>
+
+#include "textio/resolved_name.h"
 
 namespace windows_names {
 
@@ -30,7 +34,46 @@ platform::Refusal classify(platform::ErrorCode error) {
   return Refusal::other;  // a sharing violation among them
 }
 
+bool taken_whole(std::string_view name) {
+  return name.size() <= kMaxNameLength && name.find('\0') == std::string_view::npos;
+}
+
 namespace {
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+
+bool starts_with_drive(std::string_view name) {
+  return name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]));
+}
+
+bool starts_with_two_separators(std::string_view name) {
+  return name.size() >= 2 && is_separator(name[0]) && is_separator(name[1]);
+}
+
+// The length of an absolute name's root, without the separator after it:
+// "\\server\share" (also "\\.\CON", "\\?\C:"), or a drive "C:".
+size_t root_length(std::string_view name) {
+  if (!starts_with_two_separators(name)) return starts_with_drive(name) ? 2 : 0;
+  size_t server_end = name.find_first_of("\\/", 2);
+  if (server_end == std::string_view::npos) return name.size();
+  return std::min(name.find_first_of("\\/", server_end + 1), name.size());
+}
+
+// The root, then the components with "." and ".." resolved, a backslash
+// before each; a drive alone gets one after it (C:\), a share or a device
+// does not (\\.\CON).
+std::string normalise(std::string_view absolute) {
+  size_t root = root_length(absolute);
+  std::string out(absolute.substr(0, root));
+  std::replace(out.begin(), out.end(), '/', '\\');
+  std::vector<std::string_view> parts = resolved_components(absolute.substr(root), "\\/");
+  for (std::string_view p : parts) {
+    out += '\\';
+    out += p;
+  }
+  if (parts.empty() && !starts_with_two_separators(absolute)) out += '\\';
+  return out;
+}
 
 bool same_letters(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -77,6 +120,27 @@ bool is_local_name(std::string_view name) {
     if (separator == std::string_view::npos) return true;
     name.remove_prefix(separator + 1);
   }
+}
+
+std::string absolute_lexically(std::string_view name, std::string_view current) {
+  std::string full;
+  if (starts_with_two_separators(name) || (starts_with_drive(name) && name.size() > 2 && is_separator(name[2]))) {
+    full = name;
+  } else if (starts_with_drive(name)) {
+    bool same_drive = starts_with_drive(current) && std::toupper(static_cast<unsigned char>(current[0])) ==
+                                                        std::toupper(static_cast<unsigned char>(name[0]));
+    full = same_drive ? std::string(current) : std::string(name.substr(0, 2));
+    full += '\\';
+    full += name.substr(2);
+  } else if (!name.empty() && is_separator(name[0])) {
+    full = current.substr(0, root_length(current));
+    full += name;
+  } else {
+    full = current;
+    full += '\\';
+    full += name;
+  }
+  return normalise(full);
 }
 
 }  // namespace windows_names
