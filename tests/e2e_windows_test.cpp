@@ -85,6 +85,51 @@ TEST(WindowsFiles, LineNamesLeavingTheFolderAre43BeforeAnyOpen) {
   }
 }
 
+// A name that the ANSI file API would cut or misread never reaches it: a line
+// file or list file whose resolved name is too long for it, or holds a NUL,
+// is 43 before anything is created, and is shown whole and absolute; such an
+// input does not exist.
+TEST(WindowsFiles, NamesTheFileApiCannotTakeWholeAreRefused) {
+  TempDir dir;
+  // The longest resolved name the file API takes has 259 characters.
+  const std::string too_long(260 - dir.file("").size(), 'a');
+  const std::string id32770(32766, 'L'), id65538(65534, 'L'), id_nul("xy\0ab", 5);
+  struct Case {
+    const char* label;
+    std::string id, infile, list;
+    int unit;           // whose name is refused: 10 (which then does not exist), 11 or 12
+    std::string shown;  // the refused name, relative to dir
+  };
+  const std::vector<Case> cases = {
+      {"LineName32770", id32770, "in.xyz", " ", 12, id32770 + ".dat"},
+      {"LineName65538", id65538, "in.xyz", " ", 12, id65538 + ".dat"},  // would open a file named "LL"
+      {"LineNameWithNul", id_nul, "in.xyz", " ", 12, id_nul + ".dat"},
+      {"ListFile", "L1", "in.xyz", too_long, 11, too_long},
+      {"Input", "L1", too_long, " ", 10, ""},
+  };
+  for (const Case& c : cases) {
+    const std::string input = "H\n" + c.id + " 1 2\n";
+    write_file(dir.file("in.xyz"), input);
+    // An input that is there, but that only the wide file API can name.
+    const std::wstring wide = L"\\\\?\\" + std::wstring(dir.path().begin(), dir.path().end()) + L"\\" +
+                              std::wstring(c.infile.begin(), c.infile.end());
+    if (c.unit == 10) {
+      HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      DWORD put;
+      ASSERT_TRUE(h != INVALID_HANDLE_VALUE && WriteFile(h, input.data(), input.size(), &put, nullptr));
+      CloseHandle(h);
+    }
+    Outcome o = run_in(dir.path(), c.infile, {"1", "1", "2", "3", c.list});
+    if (c.unit == 10) DeleteFileW(wide.c_str());
+    std::string want = c.unit == 10 ? " that file does not exist\r\n"
+                                    : report(43, "file name specification error, unit " + std::to_string(c.unit) +
+                                                     ", file " + dir.file(c.shown));
+    EXPECT_EQ(o.r.exit_code(), exit_status(c.unit == 10 ? 1 : 43)) << c.label;
+    EXPECT_TRUE(o.r.err.starts_with(want)) << c.label << "\n" << o.r.err.substr(0, 400);
+    expect_files(dir.path(), {}, "in.xyz");
+  }
+}
+
 // The system's texts are those of the platform, and Wine's differ from
 // Windows' own: the expectation asks the system too.
 TEST(WindowsFiles, FullDiskGives38WithTheSystemsText) {

@@ -94,11 +94,29 @@ bool link_target_exists(const std::string& resolved) {
   return true;
 }
 
+// A name that a system call writes into a buffer of the size it asks for
+// (the call answers the size it needs, NUL included, while the buffer is too
+// small, and the name's length once it fits); empty when the call fails.
+template <typename Call>
+std::string name_from(Call call) {
+  std::string text;
+  for (DWORD need = call(0, nullptr); need > 0;) {
+    text.resize(need);
+    DWORD got = call(need, text.data());
+    if (got < need) {
+      text.resize(got);
+      return text;
+    }
+    need = got;  // the current folder changed in between
+  }
+  return {};
+}
+
 Opened open_file(const std::string& name, DWORD access, DWORD disposition) {
   Opened o;
-  if (name.find('\0') != std::string::npos) {
+  if (!windows_names::taken_whole(name)) {
     o.refusal = Refusal::bad_name;
-    o.error = ERROR_INVALID_NAME;
+    o.error = name.size() > windows_names::kMaxNameLength ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_NAME;
     return o;
   }
   HANDLE h = CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -283,26 +301,23 @@ bool cut_at(Handle h, int64_t offset, ErrorCode* error) {
 
 bool close_handle(Handle h, ErrorCode* error) { return usable(h, error) && (CloseHandle(os(h)) || failed(error)); }
 
+// A name Windows cannot make absolute (a NUL inside, or one too long for it)
+// is made absolute as text: a name too long for the ANSI file API is never
+// handed to it, which might read only part of it.
 std::string absolute_name(std::string_view name) {
   std::string given(name);
-  if (given.empty() || given.find('\0') != std::string::npos) return given;
-  std::string full;
-  DWORD need = GetFullPathNameA(given.c_str(), 0, nullptr, nullptr);
-  while (need > 0) {
-    full.resize(need);
-    DWORD got = GetFullPathNameA(given.c_str(), need, full.data(), nullptr);
-    if (got == 0) break;
-    if (got < need) {
-      full.resize(got);
-      return full;
-    }
-    need = got;  // the current folder changed in between
+  if (given.empty()) return given;
+  if (windows_names::taken_whole(given)) {
+    std::string full =
+        name_from([&](DWORD size, char* buf) { return GetFullPathNameA(given.c_str(), size, buf, nullptr); });
+    if (!full.empty()) return full;
   }
-  return given;  // a name Windows cannot make absolute, one too long for it
+  std::string current = name_from(GetCurrentDirectoryA);
+  return current.empty() ? given : windows_names::absolute_lexically(given, current);
 }
 
 bool name_exists(const std::string& resolved) {
-  if (resolved.empty() || resolved.find('\0') != std::string::npos) return false;
+  if (resolved.empty() || !windows_names::taken_whole(resolved)) return false;
   DWORD attributes = GetFileAttributesA(resolved.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return device_defined(resolved);
   return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || link_target_exists(resolved);
