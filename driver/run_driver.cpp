@@ -7,10 +7,9 @@
 
 #include "driver/version.h"
 #include "textio/console_output.h"
-#include "textio/free_format.h"
 #include "textio/ending.h"
-#include "textio/platform.h"
-#include "textio/resolved_name.h"
+#include "textio/file_names.h"
+#include "textio/free_format.h"
 
 namespace {
 
@@ -66,6 +65,7 @@ constexpr std::string_view kUsage[] = {
     " XCol,YCol - the column number of the X,Y coordinates",
     " lstfil    - the (optional) output line list file",
     " ",
+    // "writen" is the usage text's own spelling, kept byte for byte.
     " Each line is writen to a separate file with the line number as name",
     " ",
 };
@@ -119,7 +119,7 @@ RunParameters run_driver(int argc, const char* const* argv) {
     prompt(" Enter name of the input data file : ");
     read_console_value(p.infile);
   }
-  if (!platform::name_exists(resolve_name(p.infile)))
+  if (!file_exists(p.infile))
     stop_with_message(kMissingInput.data(), kMissingInput.size());
 
   acquire_number(args, 2, " Enter the number of header lines : ", p.nHead);

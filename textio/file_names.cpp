@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/resolved_name.h"
+#include "textio/file_names.h"
 
 #include "textio/platform.h"
 
@@ -17,3 +17,5 @@ std::string_view trim_given(std::string_view s) {
 }  // namespace
 
 std::string resolve_name(std::string_view given) { return platform::absolute_name(trim_given(given)); }
+
+bool file_exists(std::string_view given) { return platform::name_exists(resolve_name(given)); }

@@ -10,3 +10,6 @@
 // resolves to the empty name.
 std::string resolve_name(std::string_view given);
 
+// Whether the named file exists as any kind of entry (links followed),
+// opening nothing; the empty name and one the platform cannot take never do.
+bool file_exists(std::string_view given);
