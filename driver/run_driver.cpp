@@ -14,6 +14,7 @@
 namespace {
 
 constexpr size_t kBannerWidth = 44;
+constexpr int32_t kMaxHeaderLines = 64;  // as the validation message says
 
 // The banner row of the version: "*               Version 1.0 (Linux)        *",
 // or (Windows).
@@ -96,7 +97,7 @@ void acquire_number(const Arguments& args, int position, std::string_view questi
 // The first failing test's message, or empty when all pass.
 std::string_view validation_message(const RunParameters& p) {
   if (p.nHead < 0) return "The header line count cannot be negative";
-  if (p.nHead > 64) return "The header line count cannot be more than 64";
+  if (p.nHead > kMaxHeaderLines) return "The header line count cannot be more than 64";
   if (p.LineCol < 1) return "The line column cannot be zero";
   if (p.XCol < 1) return "The X column cannot be zero";
   if (p.YCol < 1) return "The Y column cannot be zero";
