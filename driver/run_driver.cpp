@@ -7,14 +7,14 @@
 
 #include "driver/version.h"
 #include "textio/console_output.h"
-#include "textio/free_format.h"
 #include "textio/ending.h"
-#include "textio/platform.h"
-#include "textio/resolved_name.h"
+#include "textio/file_names.h"
+#include "textio/free_format.h"
 
 namespace {
 
 constexpr size_t kBannerWidth = 44;
+constexpr int32_t kMaxHeaderLines = 64;  // as the validation message says
 
 // The banner row of the version: "*               Version 1.0 (Linux)        *",
 // or (Windows).
@@ -66,6 +66,7 @@ constexpr std::string_view kUsage[] = {
     " XCol,YCol - the column number of the X,Y coordinates",
     " lstfil    - the (optional) output line list file",
     " ",
+    // "writen" is the usage text's own spelling, kept byte for byte.
     " Each line is writen to a separate file with the line number as name",
     " ",
 };
@@ -96,7 +97,7 @@ void acquire_number(const Arguments& args, int position, std::string_view questi
 // The first failing test's message, or empty when all pass.
 std::string_view validation_message(const RunParameters& p) {
   if (p.nHead < 0) return "The header line count cannot be negative";
-  if (p.nHead > 64) return "The header line count cannot be more than 64";
+  if (p.nHead > kMaxHeaderLines) return "The header line count cannot be more than 64";
   if (p.LineCol < 1) return "The line column cannot be zero";
   if (p.XCol < 1) return "The X column cannot be zero";
   if (p.YCol < 1) return "The Y column cannot be zero";
@@ -119,7 +120,7 @@ RunParameters run_driver(int argc, const char* const* argv) {
     prompt(" Enter name of the input data file : ");
     read_console_value(p.infile);
   }
-  if (!platform::name_exists(resolve_name(p.infile)))
+  if (!file_exists(p.infile))
     stop_with_message(kMissingInput.data(), kMissingInput.size());
 
   acquire_number(args, 2, " Enter the number of header lines : ", p.nHead);

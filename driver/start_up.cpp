@@ -6,7 +6,6 @@
 #include "textio/console_events.h"
 #include "textio/ending.h"
 #include "textio/platform.h"
-#include "textio/units.h"
 
 namespace {
 

@@ -3,16 +3,14 @@
 
 #include <cmath>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "splitting/record_scanner.h"
 #include "textio/console_output.h"
-#include "textio/fixed_text.h"
-#include "textio/platform.h"
 #include "textio/record_files.h"
+#include "textio/record_layout.h"
 
 namespace {
 
@@ -37,25 +35,17 @@ struct Segmenter {
   int32_t steps = 0;
   int32_t segments = 0;
   bool line_open = false;
-  // Line files this run has written a record to: a line that comes back is
-  // appended to its file. One that was opened and got nothing is not among
-  // them: it keeps its old content until its first record cuts it off.
-  std::set<std::pair<uint64_t, uint64_t>> written;
-  bool line_written = false;  // the open line file is among them
 };
 
-std::pair<uint64_t, uint64_t> file_key(platform::FileIdentity id) { return {id.volume, id.index}; }
-
-// One record to the list file or the line file.
-void write_to(Segmenter& s, int unit, const char* bytes, size_t n) {
-  write_record(unit, bytes, n);
-  if (unit != kUnitLine || s.line_written) return;
-  s.written.insert(file_key(unit_file_id(kUnitLine)));
-  s.line_written = true;
+// The direction code of a step: 1 +X, 2 +Y, 3 -X, 4 -Y (equal magnitudes go
+// to the Y rule, a zero step is 4).
+int32_t direction_code(double dx, double dy) {
+  if (std::fabs(dx) > std::fabs(dy)) return dx > 0 ? 1 : 3;
+  return dy > 0 ? 2 : 4;
 }
 
-void write_headers(Segmenter& s, int unit) {
-  for (const std::string& h : s.headers) write_to(s, unit, h.data(), h.size());
+void write_headers(const Segmenter& s, int unit) {
+  for (const std::string& h : s.headers) write_record(unit, h.data(), h.size());
 }
 
 // Writes the pending record with the direction code now in force.
@@ -63,23 +53,17 @@ void write_pending(Segmenter& s) {
   if (s.pending->blank()) return;
   char* text = s.pending->text.data();
   size_t n = finish_coded_record(text, s.pending->len, s.code);
-  if (s.list) write_to(s, kUnitList, text, n);
-  if (s.line_open) write_to(s, kUnitLine, text, n);
+  if (s.list) write_record(kUnitList, text, n);
+  if (s.line_open) write_record(kUnitLine, text, n);
 }
 
 void open_line_file(Segmenter& s) {
   std::string name{s.current};
   name += ".dat";
-  // A line file may not leave the current directory.
-  if (!platform::is_local_name(name)) refuse_name(kUnitLine, name, kNameError);
-  open_unit(kUnitLine, name, OpenMode::create);
+  open_unit(kUnitLine, name, OpenMode::line_file);
   s.line_open = true;
-  s.line_written = s.written.contains(file_key(unit_file_id(kUnitLine)));
-  if (s.line_written) {
-    continue_at_end(kUnitLine);
-    return;
-  }
-  write_headers(s, kUnitLine);
+  // A line that comes back goes on in its file, after its header lines.
+  if (!continues_written_file(kUnitLine)) write_headers(s, kUnitLine);
 }
 
 void start_segment(Segmenter& s) {
@@ -110,11 +94,6 @@ void finish(Segmenter& s) {
 
 }  // namespace
 
-int32_t direction_code(double dx, double dy) {
-  if (std::fabs(dx) > std::fabs(dy)) return dx > 0 ? 1 : 3;
-  return dy > 0 ? 2 : 4;
-}
-
 void segment_lines(const RunParameters& p) {
   Segmenter s;
   s.columns = {p.LineCol, p.XCol, p.YCol, p.last_column};
@@ -123,9 +102,7 @@ void segment_lines(const RunParameters& p) {
   for (int32_t i = 0; i < p.nHead; ++i) {
     std::string_view line;
     if (!read_record(kUnitInput, &line)) return finish(s);
-    std::string h{trimmed(line)};
-    h += "\r\n";
-    s.headers.push_back(std::move(h));
+    s.headers.push_back(text_record(trimmed(line)));
   }
   s.list = !is_blank(p.lstfil);
   if (s.list) {

@@ -4,13 +4,7 @@
 // every record with the direction of the step to the next one, copies
 // everything to the optional list file and reports progress.
 #pragma once
-#include <cstdint>
-
 #include "splitting/run_parameters.h"
 
 // Performs the whole run and writes the summary.
 void segment_lines(const RunParameters& parameters);
-
-// The direction code of a step: 1 +X, 2 +Y, 3 -X, 4 -Y (equal magnitudes go
-// to the Y rule, a zero step is 4).
-int32_t direction_code(double dx, double dy);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "textio/fixed_text.h"
+#include "textio/record_layout.h"
 #include "textio/free_format.h"
 #include "textio/record_files.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "textio/console_output.h"
+#include "textio/record_layout.h"
 
 // A data record as read, whole, with TABs and commas turned into blanks. It
 // is kept at its real length without trailing blanks in a buffer that has

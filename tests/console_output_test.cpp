@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/run_ending.h"
+#include "textio/record_layout.h"
 
 namespace {
 
@@ -177,16 +178,10 @@ TEST_P(IntegerField, FillsExactlyTheWidth) {
 INSTANTIATE_TEST_SUITE_P(Values, IntegerField, testing::ValuesIn(kFieldCases));
 
 std::string coded(const std::string& text, int32_t code) {
-  std::vector<char> rec(text.size() + 6);
+  std::vector<char> rec(text.size() + kRecordRoom);
   memcpy(rec.data(), text.data(), text.size());
   size_t n = finish_coded_record(rec.data(), text.size(), code);
   return std::string(rec.data(), n);
-}
-
-std::string plain_record(const std::string& text) {
-  std::vector<char> rec(text.size() + 6);
-  memcpy(rec.data(), text.data(), text.size());
-  return std::string(rec.data(), finish_text_record(rec.data(), text.size()));
 }
 
 TEST(FileRecords, CodedRecordAppendsCodeInFourAndLineEnd) {
@@ -202,9 +197,9 @@ TEST(FileRecords, CodedRecordAppendsCodeInFourAndLineEnd) {
 }
 
 TEST(FileRecords, TextRecordIsTextAndLineEnd) {
-  EXPECT_EQ(plain_record(""), "\r\n");
-  EXPECT_EQ(plain_record("0123456789"), "0123456789\r\n");
-  EXPECT_EQ(plain_record("trailing  "), "trailing  \r\n");
+  EXPECT_EQ(text_record(""), "\r\n");
+  EXPECT_EQ(text_record("0123456789"), "0123456789\r\n");
+  EXPECT_EQ(text_record("trailing  "), "trailing  \r\n");
 }
 
 class ConsoleWriteFailure : public testing::Test {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// Every line the program writes, composed byte for byte: the console styles
-// (standard output, one write per line, CR LF line ends) and the layout of
-// the records of the output files.
+// The console styles, composed byte for byte: standard output, one write
+// per line, CR LF line ends.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -17,16 +16,3 @@ void write_banner_line(std::string_view text);
 void write_prompt_line(std::string_view text);
 // The text, then the number right-aligned in 6 characters.
 void write_count_line(std::string_view text, int32_t number);
-
-// Writes `value` right-aligned in exactly `width` characters, or `width`
-// asterisks when sign and digits need more room.
-void put_int_field(char* out, int32_t value, int width);
-
-// Record layouts for the output files. The record's text is already at
-// record[0, len); these append the direction code (coded record) and the
-// line end, and return the record's new length. Room for kRecordRoom more
-// bytes is the caller's.
-inline constexpr int kCodeWidth = 4;  // the direction code of a coded record
-inline constexpr size_t kRecordRoom = kCodeWidth + 2;
-size_t finish_text_record(char* record, size_t len);
-size_t finish_coded_record(char* record, size_t len, int32_t code);

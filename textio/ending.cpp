@@ -120,6 +120,7 @@ void reset_run_state() {
   }
   free(s.console_in.buf);
   s.console_in = LineReader{platform::standard_stream(platform::Stream::input)};
+  s.written.clear();
   s.units_closed = false;
   g_stop_in_progress = false;
   if (g_events_held) platform::release_console_events();

@@ -77,7 +77,7 @@ Opened open_for_writing(const std::string& name);
 struct FileIdentity {
   uint64_t volume = 0;
   uint64_t index = 0;
-  bool operator==(const FileIdentity&) const = default;
+  auto operator<=>(const FileIdentity&) const = default;
 };
 
 struct FileKind {

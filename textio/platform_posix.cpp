@@ -16,7 +16,7 @@
 #include <csignal>
 #include <cstring>
 
-#include "textio/resolved_name.h"
+#include "textio/file_names.h"
 
 namespace platform {
 

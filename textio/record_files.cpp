@@ -4,7 +4,8 @@
 #include <utility>
 
 #include "textio/ending.h"
-#include "textio/resolved_name.h"
+#include "textio/file_names.h"
+#include "textio/units.h"
 
 namespace {
 
@@ -34,6 +35,16 @@ bool connected_elsewhere(int unit, platform::FileIdentity id) {
   return false;
 }
 
+// Goes on writing after the file's current end instead of replacing it.
+void continue_at_end(int unit) {
+  Connection& c = connection(unit);
+  c.continued = true;
+  if (!c.regular) return;  // a pipe or a device just goes on
+  platform::ErrorCode error;
+  if (!platform::position_at_end(c.handle, &c.offset, &error)) raise_failure(kWriteError, unit, error);
+  c.truncate_after_write = false;
+}
+
 void close_refused(platform::Handle h) {
   platform::ErrorCode ignored;
   platform::close_handle(h, &ignored);
@@ -44,6 +55,8 @@ void close_refused(platform::Handle h) {
 void open_unit(int unit, std::string_view name, OpenMode mode) {
   Connection& c = connection(unit);
   c.name = resolve_name(name);
+  // A line file may not leave the current directory.
+  if (mode == OpenMode::line_file && !platform::is_local_name(name)) raise_failure(kNameError, unit);
   platform::Opened o =
       mode == OpenMode::existing ? platform::open_for_reading(c.name) : platform::open_for_writing(c.name);
   if (o.handle == platform::kNoHandle) open_refused(unit, o.refusal, o.error);
@@ -70,25 +83,15 @@ void open_unit(int unit, std::string_view name, OpenMode mode) {
   c.truncate_after_write = c.regular;
   c.id = kind.identity;
   c.offset = 0;
+  c.wrote = false;
+  c.continued = false;
   c.reader = LineReader{o.handle};
   c.connected = true;
   platform::release_events_for(false);
+  if (mode == OpenMode::line_file && run_state().written.contains(c.id)) continue_at_end(unit);
 }
 
-void refuse_name(int unit, std::string_view name, Failure number) {
-  connection(unit).name = resolve_name(name);
-  raise_failure(number, unit);
-}
-
-platform::FileIdentity unit_file_id(int unit) { return connection(unit).id; }
-
-void continue_at_end(int unit) {
-  Connection& c = connection(unit);
-  if (!c.regular) return;  // a pipe or a device just goes on
-  platform::ErrorCode error;
-  if (!platform::position_at_end(c.handle, &c.offset, &error)) raise_failure(kWriteError, unit, error);
-  c.truncate_after_write = false;
-}
+bool continues_written_file(int unit) { return connection(unit).continued; }
 
 bool read_record(int unit, std::string_view* record) {
   Connection& c = connection(unit);
@@ -132,6 +135,10 @@ void write_record(int unit, const char* bytes, size_t n) {
     c.truncate_after_write = false;
   }
   platform::release_events_for(several_calls);
+  if (!c.wrote) {
+    c.wrote = true;
+    run_state().written.insert(c.id);
+  }
 }
 
 void close_unit(int unit) {

@@ -7,27 +7,22 @@
 #include <cstddef>
 #include <string_view>
 
-#include "textio/platform.h"
 #include "textio/report_line.h"
-#include "textio/units.h"
 
 enum class OpenMode {
-  existing,  // the input: opened for reading only, must exist
-  create,    // an output file: created when absent, old content kept until
-             // the first record written cuts it off
+  existing,   // the input: opened for reading only, must exist
+  create,     // an output file: created when absent, old content kept until
+              // the first record written cuts it off
+  line_file,  // as create, for a name that must stay in the current
+              // directory (43 before any open otherwise); a file this run
+              // has written to already is continued at its end instead
 };
 
 void open_unit(int unit, std::string_view name, OpenMode mode);
 
-// Ends the run with `number` for a name refused before any open, the report
-// naming the unit and the name resolved.
-[[noreturn]] void refuse_name(int unit, std::string_view name, Failure number);
-
-// The identity of the file connected to the unit.
-platform::FileIdentity unit_file_id(int unit);
-
-// Goes on writing after the file's current end instead of replacing it.
-void continue_at_end(int unit);
+// Whether the unit continues a file this run had written to: what was
+// written then, header lines included, stays in place.
+bool continues_written_file(int unit);
 
 // The next line of the input, whole, without its terminator. False at the
 // end of the input. The view is valid until the next read.

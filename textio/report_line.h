@@ -25,6 +25,18 @@ enum Failure : int {
   kEventAbort = 200,  // a console event: "program aborting due to %s event"
 };
 
+// Unit numbers as failure reports show them.
+enum : int {
+  kUnitStdout = -1,
+  kUnitStdin = -4,
+  kUnitStderr = 0,
+  kUnitInternal = -5,  // a read from a text
+  kUnitInput = 10,
+  kUnitList = 11,
+  kUnitLine = 12,
+  kNoUnit = 1000,      // a condition that concerns no unit
+};
+
 // Severity classes of a status word (its two top bits).
 enum Severity : unsigned { kInfo = 1, kError = 2, kSevere = 3 };
 

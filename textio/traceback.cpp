@@ -4,17 +4,22 @@
 #include <backtrace.h>
 #include <cxxabi.h>
 
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "textio/platform.h"
+#include "textio/routine_name.h"
 
 namespace {
 
 const int kMaxRows = 20;
+// A row: image and routine cut or padded to 17 characters, the line number
+// right-aligned in 10, the columns two blanks apart; the header matches.
+const size_t kNameWidth = 17;
+const int kLineWidth = 10;
+const char kColumnGap[] = "  ";
 const char kHeader[] =
     "Image              PC        Routine            Line        Source             \n";
 
@@ -69,16 +74,16 @@ void put_row(ReportText& out, uintptr_t pc, const char* function, const char* fi
   char pc_text[16];
   snprintf(pc_text, sizeof pc_text, "%08X", static_cast<unsigned>(offset & 0xFFFFFFFFu));
   char line_field[16];
-  snprintf(line_field, sizeof line_field, "%10.10s", line_text);
+  snprintf(line_field, sizeof line_field, "%*.*s", kLineWidth, kLineWidth, line_text);
 
-  put_padded(out, image, 17);
-  out.put("  ");
+  put_padded(out, image, kNameWidth);
+  out.put(kColumnGap);
   out.put(pc_text);
-  out.put("  ");
-  put_padded(out, routine, 17);
-  out.put("  ");
+  out.put(kColumnGap);
+  put_padded(out, routine, kNameWidth);
+  out.put(kColumnGap);
   out.put(line_field);
-  out.put("  ");
+  out.put(kColumnGap);
   out.put(source);
   out.put('\n');
   free(demangled);
@@ -110,71 +115,6 @@ int frame_row(void* data, uintptr_t, const char* file, int line, const char* fun
 void no_frame_info(void*, const char*, int) {}
 
 }  // namespace
-
-namespace {
-
-// "operator" beginning a name component, not "operators" or "my_operator".
-bool operator_at(std::string_view name, size_t i) {
-  const std::string_view op = "operator";
-  if (name.substr(i, op.size()) != op) return false;
-  if (i > 0 && name[i - 1] != ':' && name[i - 1] != ' ') return false;
-  size_t after = i + op.size();
-  return after == name.size() || !(isalnum(static_cast<unsigned char>(name[after])) || name[after] == '_');
-}
-
-}  // namespace
-
-std::string_view short_routine_name(std::string_view name) {
-  // The parameter list is the last parenthesis group; drop it and what follows.
-  size_t close = name.rfind(')');
-  if (close != std::string_view::npos) {
-    int depth = 0;
-    for (size_t i = close + 1; i-- > 0;) {
-      if (name[i] == ')') ++depth;
-      if (name[i] == '(' && --depth == 0) {
-        name = name.substr(0, i);
-        break;
-      }
-    }
-  }
-  // The last component outside brackets: after the last "::", or after a
-  // return type's blank. An operator's symbol is no bracket.
-  size_t component = 0;
-  int depth = 0;
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (depth == 0 && operator_at(name, i)) {
-      component = i;
-      i += strlen("operator");
-      if (i < name.size() && name[i] == ' ') break;  // operator new, conversions
-      while (i < name.size() && strchr("<>=!+-*/%^&|~[](),", name[i])) ++i;
-      --i;
-      continue;
-    }
-    char c = name[i];
-    if (c == '<' || c == '(' || c == '{') {
-      ++depth;
-    } else if ((c == '>' || c == ')' || c == '}') && depth > 0) {
-      --depth;
-    } else if (depth == 0 && c == ':' && i + 1 < name.size() && name[i + 1] == ':') {
-      component = ++i + 1;
-    } else if (depth == 0 && c == ' ') {
-      component = i + 1;
-    }
-  }
-  name = name.substr(component);
-  // Template arguments at the end of a plain name.
-  if (!name.starts_with("operator") && name.ends_with('>')) {
-    int angle = 0;
-    for (size_t i = name.size(); i-- > 0;) {
-      if (name[i] == '>') ++angle;
-      if (name[i] == '<' && --angle == 0) {
-        name = name.substr(0, i);
-        break;
-      }
-    }
-  }
-  return name.empty() ? std::string_view("Unknown") : name;
-}
 
 void append_traceback(ReportText& out) {
   Walk walk;

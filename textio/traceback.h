@@ -7,6 +7,3 @@
 // Appends the header line and the rows. When the stack walk itself fails,
 // a single LF goes to standard output and the table ends there.
 void append_traceback(ReportText& out);
-
-// "ns::f<T>(int) const" -> "f": the routine column's short name.
-std::string_view short_routine_name(std::string_view demangled);

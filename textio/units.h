@@ -4,22 +4,12 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "textio/line_reader.h"
 #include "textio/platform.h"
-
-// Unit numbers as failure reports show them.
-enum : int {
-  kUnitStdout = -1,
-  kUnitStdin = -4,
-  kUnitStderr = 0,
-  kUnitInternal = -5,  // a read from a text
-  kUnitInput = 10,
-  kUnitList = 11,
-  kUnitLine = 12,
-  kNoUnit = 1000,      // a condition that concerns no unit
-};
+#include "textio/report_line.h"
 
 // One file connection, units 10, 11 and 12.
 struct Connection {
@@ -30,6 +20,8 @@ struct Connection {
   platform::Handle handle = platform::kNoHandle;
   std::string name;                   // resolved name; kept after a failed open
   platform::FileIdentity id;
+  bool wrote = false;                 // a record went to it since the open
+  bool continued = false;             // a line file this run wrote before
   int64_t offset = 0;                 // where the next record goes
   LineReader reader;                  // the input's read buffer
 };
@@ -37,6 +29,10 @@ struct Connection {
 struct RunState {
   Connection files[3];  // units 10, 11, 12
   LineReader console_in{platform::standard_stream(platform::Stream::input)};  // unit -4
+  // Files this run has written a record to: a line that comes back continues
+  // its file. One that was opened and got nothing is not among them: it keeps
+  // its old content until its first record cuts it off.
+  std::set<platform::FileIdentity> written;
   std::atomic<bool> units_closed = false;
 };
 static_assert(std::atomic<bool>::is_always_lock_free, "the event handler tests and sets the flags");

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <vector>
 
-#include "textio/resolved_name.h"
+#include "textio/file_names.h"
 
 namespace windows_names {
 

@@ -11,6 +11,10 @@
 // resolves to the empty name.
 std::string resolve_name(std::string_view given);
 
+// Whether the named file exists as any kind of entry (links followed),
+// opening nothing; the empty name and one the platform cannot take never do.
+bool file_exists(std::string_view given);
+
 // The components of a path, split at any of `separators`, with empty and "."
 // components left out and each ".." taking away the one before it (nothing
 // above the first).

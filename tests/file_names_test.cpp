@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // File names as the file system sees them, and the existence check.
-#include "textio/resolved_name.h"
-#include "textio/platform.h"
+#include "textio/file_names.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -98,14 +97,14 @@ TEST(NameExists, AnyKindOfEntry) {
   ASSERT_NE(f, nullptr);
   fclose(f);
 
-  EXPECT_TRUE(platform::name_exists(resolve_name(file)));
-  EXPECT_TRUE(platform::name_exists(resolve_name("  " + file + "  ")));
-  EXPECT_TRUE(platform::name_exists(resolve_name(dir)));
-  EXPECT_TRUE(platform::name_exists(resolve_name("/dev/null")));
-  EXPECT_FALSE(platform::name_exists(resolve_name(std::string(dir) + "/missing.xyz")));
-  EXPECT_FALSE(platform::name_exists(resolve_name(std::string(dir) + "/missing/file.xyz")));
-  EXPECT_FALSE(platform::name_exists(resolve_name("   ")));
-  EXPECT_FALSE(platform::name_exists(""));
+  EXPECT_TRUE(file_exists(file));
+  EXPECT_TRUE(file_exists("  " + file + "  "));
+  EXPECT_TRUE(file_exists(dir));
+  EXPECT_TRUE(file_exists("/dev/null"));
+  EXPECT_FALSE(file_exists(std::string(dir) + "/missing.xyz"));
+  EXPECT_FALSE(file_exists(std::string(dir) + "/missing/file.xyz"));
+  EXPECT_FALSE(file_exists("   "));
+  EXPECT_FALSE(file_exists(""));
 
   remove(file.c_str());
   rmdir(dir);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/resolved_name.h"
+#include "textio/file_names.h"
 
 #include <algorithm>
 
@@ -19,6 +19,8 @@ std::string_view trim_given(std::string_view s) {
 }  // namespace
 
 std::string resolve_name(std::string_view given) { return platform::absolute_name(trim_given(given)); }
+
+bool file_exists(std::string_view given) { return platform::name_exists(resolve_name(given)); }
 
 std::vector<std::string_view> resolved_components(std::string_view path, std::string_view separators) {
   std::vector<std::string_view> parts;
