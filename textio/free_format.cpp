@@ -267,10 +267,7 @@ void read_text_value(std::string_view text, int32_t& target) {
   if (!read_value(s, {.kind = Kind::integer, .integer = &target})) raise_failure(s.failure, kUnitInternal);
 }
 
-bool read_field_value(std::string_view text, double& target, Failure* failure) {
-  // A text that is a plain decimal as a whole, as a coordinate field nearly
-  // always is, holds no blank, separator or repeat count: it is the value.
-  if (convert_short_decimal(text, &target)) return true;
+bool read_field_grammar(std::string_view text, double& target, Failure* failure) {
   Source s = text_source(text);
   if (read_value(s, {.kind = Kind::real, .real = &target})) return true;
   *failure = s.failure;
