@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <string_view>
 
 #include "driver/version.h"
@@ -77,6 +78,9 @@ struct Arguments {
   int count;  // after the program name
   const char* const* argv;
   std::string_view text(int position) const { return argv[position]; }
+  // Only as the sole argument is --help or --version an option; anywhere
+  // else it is a file name or a number, as ./--help names a file.
+  bool only(std::string_view option) const { return count == 1 && text(1) == option; }
 };
 
 void prompt(std::string_view text) {
@@ -107,12 +111,20 @@ std::string_view validation_message(const RunParameters& p) {
 }  // namespace
 
 RunParameters run_driver(int argc, const char* const* argv) {
+  Arguments args{argc - 1, argv};
+  if (args.only("--version")) {
+    std::string line = "segmentor ";
+    line += kVersion;
+    write_text_line(line);
+    end_run(0);
+  }
+
   write_plain_line(" ");
   write_plain_line(" ");
   for (std::string_view row : kBanner) write_banner_line(row);
   for (std::string_view row : kUsage) write_plain_line(row);
+  if (args.only("--help")) end_run(0);
 
-  Arguments args{argc - 1, argv};
   RunParameters p;
   if (args.count >= 1) {
     p.infile = args.text(1);

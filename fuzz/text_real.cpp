@@ -7,17 +7,18 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz/fuzz_ending.h"
 #include "textio/free_format.h"
 #include "textio/number_conversion.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
-  fuzz_run([&] {
-    double x = 12.5;
-    read_text_value(text, x);
+  double x = 12.5;
+  Failure failure;
+  if (read_field_value(text, x, &failure)) {
     if (std::isnan(x) || std::isinf(x)) abort();  // never a value out of range
-  });
+  } else if (failure != kSyntaxError && failure != kConversionError && failure != kEndOfFile) {
+    abort();
+  }
   // The converter on the whole text, as for a token longer than a field.
   double y;
   if (numeric_token_valid(text) && convert_real(text, &y) && (std::isnan(y) || std::isinf(y))) abort();

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/version.h"
 #include "tests/e2e_support.h"
 
 namespace {
@@ -231,6 +232,30 @@ TEST(DriverDialogue, LongNamesAreUsedWhole) {
   }
 }
 
+// Alone, --help and --version ask for nothing and open nothing, even beside
+// a file of that name, which is ./--help.
+TEST(DriverDialogue, HelpAndVersionAsTheOnlyArgument) {
+  struct {
+    std::vector<std::string> args;
+    std::string out;
+    Names files;
+  } cases[] = {
+      {{"--help"}, banner_and_usage(), {"--help", "in.xyz"}},
+      {{"--version"}, "segmentor " + std::string(kVersion) + "\r\n", {"--help", "in.xyz"}},
+      {{"./--help", "1", "1", "2", "3", ""}, banner_and_usage() + processed(1), {"--help", "L1.dat", "in.xyz"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    Scratch s;
+    write_file(s.dir.file("--help"), "H\nL1 1 2\n");
+    SpawnResult r = s.run(c.args);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exit_code(), 0);
+    EXPECT_EQ(list_dir(s.dir.path()), c.files);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The input name typed at the prompt; a directory as the input.
 
@@ -310,6 +335,10 @@ TEST(DriverExistence, MissingInputStopsBeforeAnyNumberIsRead) {
       {"empty argument", {"", "1", "1", "2", "3", ""}, "", ""},
       {"blank argument", {"    ", "1", "1", "2", "3", ""}, "", ""},
       {"name longer than the platform accepts", {kBeyondPathMax, "1", "1", "2", "3", ""}, "", ""},
+      // options only alone and exactly as written; otherwise a file name
+      {"--help with other arguments", {"--help", "1", "1", "2", "3", ""}, "", ""},
+      {"--version with another argument", {"--version", "1"}, "", ""},
+      {"--help and a blank", {"--help "}, "", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -408,6 +437,7 @@ TEST(DriverFailures, MalformedNumbersAndEndOfInput) {
   } cases[] = {
       {{"in.xyz", "abc", "1", "2", "3", ""}, "", "", 59, syntax, -5, kText},
       {{"in.xyz", "1", "1", "2", "12abc", ""}, "", "", 59, syntax, -5, kText},
+      {{"in.xyz", "--help", "1", "2", "3", ""}, "", "", 59, syntax, -5, kText},
       {{"in.xyz", "5-3", "1", "2", "3", ""}, "", "", 64, conversion, -5, kText},
       {{"in.xyz", "1e10", "1", "2", "3", ""}, "", "", 64, conversion, -5, kText},
       {{"in.xyz", "3e9", "1", "2", "3", ""}, "", "", 64, conversion, -5, kText},

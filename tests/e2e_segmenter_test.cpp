@@ -24,6 +24,12 @@ std::string txt(const std::string& text) { return text + "\r\n"; }
 std::string processed(const std::string& id, int n) { return " Processed: " + id + field(n, 6) + "\r\n"; }
 const std::string kNa = report(59, "list-directed I/O syntax error, unit -5, file Internal List-Directed Read");
 
+// The line after the report line of a field that cannot be read, for a line
+// of the input in.xyz ("@": the directory), and the table right after it.
+std::string place(const std::string& where) {
+  return "segmentor: " + native("@/in.xyz") + ":" + where + "\r\nImage ";
+}
+
 std::string replace_at(std::string s, const std::string& dir) {
   for (size_t p; (p = s.find('@')) != std::string::npos;) s.replace(p, 1, dir);
   return s;
@@ -170,7 +176,8 @@ std::vector<SegCase> cases() {
       {"EndsLoneCrIsOneLine", "L1 0 0 \rL1 0 1 \r", kPlain, {{"L1.dat", rec("L1 0 0 \rL1 0 1", 0)}}, complete(1)},
       {"EndsCrCrLfKeepsOneCr", "L1 0 0 a\r\r\nL1 0 1 b\r\r\n", kPlain,
        {{"L1.dat", rec("L1 0 0 a\r", 2) + rec("L1 0 1 b\r", 2)}}, complete(1)},
-      {"EndsCrCrLfAfterCoordinate", "L1 0 0\r\nL1 0 1\r\r\n", kPlain, {{"L1.dat", ""}}, "", 59, kNa},
+      {"EndsCrCrLfAfterCoordinate", "L1 0 0\r\nL1 0 1\r\r\n", kPlain, {{"L1.dat", ""}}, "", 59,
+       kNa + place("2: column 3: \"1\\x0D\"")},
       {"CtrlZLineEndsInput", "L1 0 0\nL1 0 1\n" + ctrl_z + "\nL1 9 9\n", kPlain, {{"L1.dat", l1l1}}, complete(1)},
       {"CtrlZCrLfLineEndsInput", "L1 0 0\nL1 0 1\n" + ctrl_z + "\r\nL1 9 9\n", kPlain, {{"L1.dat", l1l1}},
        complete(1)},
@@ -203,7 +210,8 @@ std::vector<SegCase> cases() {
        processed("L1", 1) + complete(2), 0, "", {{"L1.dat", old_lines}}},
       {"UnreadableCoordinateKeepsEarlierRecords", "HDR\nL1 0 0\nL1 0 1\nL2 0 0\nL2 N/A 0\nL2 0 1\n", kHead1List,
        {{"L1.dat", txt("HDR") + l1l1}, {"L2.dat", txt("HDR")}, {"list.lst", txt("HDR") + l1l1}},
-       processed("L1", 1), 59, kNa},
+       processed("L1", 1), 59, kNa + place("5: column 2: \"N/A\"")},
+
   };
   return v;
 }
@@ -230,6 +238,53 @@ TEST_P(SegmenterRuns, ExactFilesAndConsole) {
 
 INSTANTIATE_TEST_SUITE_P(Segmenter, SegmenterRuns, testing::ValuesIn(cases()),
                          [](const testing::TestParamInfo<SegCase>& i) { return i.param.name; });
+
+// A coordinate that cannot be read: the report says which line of the input
+// and which column hold it, the first bad one in column order.
+TEST(SegmenterFailures, ReportSaysWhereTheFieldLies) {
+  const std::string digits = "1234567890", x100 = [&] {
+    std::string s;
+    for (int i = 0; i < 10; ++i) s += digits;
+    return s.substr(0, 99) + "x";
+  }();
+  const std::string late_nan = [] {
+    std::string s = "LINE X Y\n";
+    for (int i = 0; i < 150000; ++i) s += "L1 1 2\n";
+    return s + "L1 1 NaN\n";
+  }();
+  const std::map<int, std::string> message = {{24, "end-of-file during read"},
+                                              {59, "list-directed I/O syntax error"},
+                                              {64, "input conversion error"}};
+  struct {
+    const char* what;
+    std::string input;
+    std::vector<std::string> params;  // nHead LineCol XCol YCol
+    int number;
+    std::string where;
+  } cases[] = {
+      {"Y after X, a header line before", late_nan, {"1", "1", "2", "3"}, 59, "150002: column 3: \"NaN\""},
+      {"out of range", "L1 1e999 2\n", {"0", "1", "2", "3"}, 64, "1: column 2: \"1e999\""},
+      {"empty CSV field", "2,A,,210\n", {"0", "2", "1", "4"}, 24, "1: column 4: missing"},
+      {"first bad field in column order", "L1 a b\n", {"0", "1", "3", "2"}, 59, "1: column 2: \"a\""},
+      {"long field cut", "L1 1 " + x100 + "\n", {"0", "1", "2", "3"}, 59,
+       "1: column 3: \"" + x100.substr(0, 80) + "...\""},
+      {"control bytes, blank lines counted", "\n  \nL1 1 \x01\x7f\xc3\xa9~\n", {"0", "1", "2", "3"}, 59,
+       "3: column 3: \"\\x01\\x7F\xc3\xa9~\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir d;
+    write_file(d.file("in.xyz"), c.input);
+    std::vector<std::string> params = c.params;
+    params.push_back(" ");
+    auto [r, console] = run_in(d.path(), "in.xyz", params);
+    EXPECT_EQ(r.exit_code(), failure_status(c.number));
+    const std::string err = replace_at(
+        report(c.number, message.at(c.number) + ", unit -5, file Internal List-Directed Read") + place(c.where),
+        d.path());
+    EXPECT_EQ(r.err.substr(0, err.size()), err);
+  }
+}
 
 // Line file names stay below the current directory; subdirectories that
 // exist may be used, a missing one is reported.

@@ -33,6 +33,7 @@ Lines read_lines(int fd) {
   LineStatus s;
   while ((s = next_line(r, &text, &len)) == LineStatus::line) lines.emplace_back(text, len);
   EXPECT_EQ(s, LineStatus::end);
+  EXPECT_EQ(r.lines, lines.size()) << "lines counted; a Ctrl-Z line is none";
   EXPECT_EQ(next_line(r, &text, &len), LineStatus::end) << "a line after the end";
   release(r);
   return lines;

@@ -67,6 +67,8 @@ void write_plain_line(std::string_view text) {
 
 void write_empty_plain_line() { write_line(kPlainLead, {}, nullptr); }
 
+void write_text_line(std::string_view text) { write_line(0, text, nullptr); }
+
 void write_banner_line(std::string_view text) { write_line(kBannerLead, text, nullptr); }
 
 void write_prompt_line(std::string_view text) { write_console(text.data(), text.size()); }

@@ -61,17 +61,17 @@ void close_units() {
 
 }  // namespace
 
-void raise_failure(Failure number, int unit, platform::ErrorCode error) {
+void raise_failure(Failure number, int unit, platform::ErrorCode error, std::string_view place) {
   // Nothing may cut into the report: a console event waits until the end.
   platform::hold_console_events();
   g_events_held = true;
   if (error) write_system_line(error);
 
   // The report line holds the whole file name, however long; every byte of
-  // it may double when its LFs become CR LF.
+  // it, and of the place line, may double when its LFs become CR LF.
   std::string_view name = unit_name(unit);
   const size_t line_cap = kReportLineRoom + name.size();
-  const size_t report_cap = kReportBufferSize + 2 * line_cap;
+  const size_t report_cap = kReportBufferSize + 2 * (line_cap + place.size() + 1);
   char* heap = static_cast<char*>(malloc(line_cap + report_cap));
   // Without memory for the whole report, the report line goes out alone.
   char small_line[kReportLineRoom], small_report[2 * kReportLineRoom];
@@ -79,7 +79,13 @@ void raise_failure(Failure number, int unit, platform::ErrorCode error) {
   size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, kSevere, number, unit, name);
   ReportText report = heap ? ReportText{heap + line_cap, report_cap} : ReportText{small_report, sizeof small_report};
   report.put({line, n});  // its line end CR LF becomes CR CR LF
-  if (heap) append_traceback(report);
+  if (heap) {
+    if (!place.empty()) {
+      report.put(place);
+      report.put('\n');
+    }
+    append_traceback(report);
+  }
   write_to_stderr(report.p, report.len);
   free(heap);
   close_units();

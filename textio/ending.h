@@ -4,12 +4,17 @@
 // the run driver's two stops. Every ending closes every unit once and then
 // ends the process.
 #pragma once
+#include <string_view>
+
 #include "textio/platform.h"
 #include "textio/report_line.h"
 
 // `error` is the platform's code of the call that failed, shown as the system
-// line before the report line; 0 when the report has none.
-[[noreturn]] void raise_failure(Failure number, int unit, platform::ErrorCode error = 0);
+// line before the report line; 0 when the report has none. `place`, when
+// given, says where in the input the failure lies: a line of its own, ended
+// by CR LF, right after the report line.
+[[noreturn]] void raise_failure(Failure number, int unit, platform::ErrorCode error = 0,
+                                std::string_view place = {});
 
 // Normal end and the run driver's two stops. The stops end with status 1:
 // a script must see that nothing was done.

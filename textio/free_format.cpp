@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "textio/free_format.h"
 
-#include <cstring>
-
 #include "textio/ending.h"
 #include "textio/number_conversion.h"
 #include "textio/units.h"
@@ -20,20 +18,26 @@ struct Target {
   std::string* text = nullptr;
 };
 
-// The current record of a read and the position in it.
+// The current record of a read, the position in it, and why the read failed.
 struct Source {
   const char* rec = nullptr;
   size_t len = 0;
   size_t pos = 0;
   bool console = false;
-  int unit() const { return console ? kUnitStdin : kUnitInternal; }
+  Failure failure{};
   bool at_end() const { return pos >= len; }
   char peek() const { return rec[pos]; }
 };
 
-[[noreturn]] void fail(const Source& s, Failure number) { raise_failure(number, s.unit()); }
+// Every step of a read answers false when the read fails, the number kept in
+// the source: a text read hands it to its caller, a console read reports it.
+bool fail(Source& s, Failure number) {
+  s.failure = number;
+  return false;
+}
 
-// Moves the console source to the next line of standard input.
+// Moves the console source to the next line of standard input. False at the
+// end of the input; a refused read ends the run here.
 bool next_console_line(Source& s) {
   switch (next_line(run_state().console_in, &s.rec, &s.len)) {
     case LineStatus::line:
@@ -55,11 +59,11 @@ bool is_separator_blank(const Source& s, char c) {
 
 // Passes over blanks up to the next token; the console goes on to further
 // lines, a text has none.
-void skip_blanks(Source& s) {
+bool skip_blanks(Source& s) {
   for (;;) {
     while (!s.at_end() && is_separator_blank(s, s.peek())) ++s.pos;
-    if (!s.at_end()) return;
-    if (!s.console || !next_console_line(s)) fail(s, kEndOfFile);
+    if (!s.at_end()) return true;
+    if (!s.console || !next_console_line(s)) return fail(s, kEndOfFile);
   }
 }
 
@@ -84,6 +88,80 @@ size_t token_end(const Source& s, const Stops& stops) {
   return i;
 }
 
+// What a read has passed over that changes how it goes on.
+struct ReadState {
+  bool numeric;                 // the token is scanned as for a numeric target
+  bool comma_consumed = false;  // the one separator a read may pass over
+};
+
+// A "(" before an integer is passed over, and so is the first comma of the
+// read after one: "(5,3)" and "(,5)" give 5. Any other comma met before a
+// value is a null value.
+bool skip_opening_parentheses(Source& s, const Target& t, ReadState& r) {
+  while (t.kind == Kind::integer && s.peek() == '(') {
+    ++s.pos;
+    if (!skip_blanks(s)) return false;
+    if (s.peek() == ',' && !r.comma_consumed) {
+      r.comma_consumed = true;
+      ++s.pos;
+      if (!skip_blanks(s)) return false;
+    }
+  }
+  return true;
+}
+
+// A null value (a comma) or a slash: the read ends and assigns nothing. A
+// name read as text may begin with a slash.
+bool ends_without_value(char c, const ReadState& r) { return c == ',' || (c == '/' && r.numeric); }
+
+bool is_quote(char c) { return c == '\'' || c == '"'; }
+
+// A character value collected into the read's buffer.
+struct CharacterValue {
+  char buf[kMaxCharacterValue];
+  size_t len = 0;
+};
+
+bool scan_quoted(Source& s, CharacterValue& v) {
+  char quote = s.peek();
+  ++s.pos;
+  for (;;) {
+    if (s.at_end()) {
+      // The console value goes on at the start of the next line.
+      if (!s.console) return fail(s, kSyntaxError);
+      if (!next_console_line(s)) return fail(s, kEndOfFile);
+      continue;
+    }
+    char c = s.peek();
+    if (!s.console && (c == '\n' || c == '\0')) return fail(s, kSyntaxError);
+    ++s.pos;
+    if (c == quote) {
+      if (s.at_end() || s.peek() != quote) return true;
+      ++s.pos;  // two quotes stand for one
+    }
+    if (v.len == kMaxCharacterValue) return fail(s, kSyntaxError);
+    v.buf[v.len++] = c;
+  }
+}
+
+// A quoted value is a name; given for a number it is a conversion error.
+bool read_quoted(Source& s, const Target& t) {
+  CharacterValue v;
+  if (!scan_quoted(s, v)) return false;
+  if (t.kind != Kind::text) return fail(s, kConversionError);
+  t.text->assign(v.buf, v.len);
+  return true;
+}
+
+// A name up to the first blank, TAB, LF, NUL or comma.
+bool read_undelimited(Source& s, const Target& t) {
+  size_t end = token_end(s, kUndelimitedStops);
+  if (end - s.pos > kMaxCharacterValue) return fail(s, kSyntaxError);
+  t.text->assign(s.rec + s.pos, end - s.pos);
+  s.pos = end;
+  return true;
+}
+
 bool is_truth_letter(char c) { return c == 'T' || c == 't' || c == 'F' || c == 'f'; }
 
 bool starts_truth_word(const Source& s) {
@@ -92,152 +170,108 @@ bool starts_truth_word(const Source& s) {
   return c == '.' && s.pos + 1 < s.len && is_truth_letter(s.rec[s.pos + 1]);
 }
 
-// A character value collected into the read's buffer.
-struct CharacterValue {
-  char buf[kMaxCharacterValue];
-  size_t len = 0;
-  void add(const Source& s, char c) {
-    if (len == kMaxCharacterValue) fail(s, kSyntaxError);
-    buf[len++] = c;
-  }
-};
-
-void read_quoted(Source& s, CharacterValue& v) {
-  char quote = s.peek();
-  ++s.pos;
-  for (;;) {
-    if (s.at_end()) {
-      // The console value goes on at the start of the next line.
-      if (!s.console) fail(s, kSyntaxError);
-      if (!next_console_line(s)) fail(s, kEndOfFile);
-      continue;
-    }
-    char c = s.peek();
-    if (!s.console && (c == '\n' || c == '\0')) fail(s, kSyntaxError);
-    ++s.pos;
-    if (c == quote) {
-      if (s.at_end() || s.peek() != quote) return;
-      ++s.pos;
-    }
-    v.add(s, c);
-  }
-}
-
-void read_undelimited(Source& s, CharacterValue& v) {
-  size_t end = token_end(s, kUndelimitedStops);
-  if (end - s.pos > kMaxCharacterValue) fail(s, kSyntaxError);
-  for (; s.pos < end; ++s.pos) v.add(s, s.peek());
-}
-
-void assign_text(const Target& t, const CharacterValue& v) { t.text->assign(v.buf, v.len); }
-
 // A truth word: only its first letter after an optional point counts.
-void read_truth(Source& s, const Target& t) {
+bool read_truth(Source& s, const Target& t) {
   size_t letter = s.pos + (s.peek() == '.' ? 1 : 0);
   bool value = s.rec[letter] == 'T' || s.rec[letter] == 't';
   s.pos = token_end(s, kTruthStops);
   switch (t.kind) {
-    case Kind::integer: *t.integer = value ? -1 : 0; break;
-    case Kind::real: *t.real = value ? -1.0 : 0.0; break;
-    case Kind::text: fail(s, kConversionError);
+    case Kind::integer: *t.integer = value ? -1 : 0; return true;
+    case Kind::real: *t.real = value ? -1.0 : 0.0; return true;
+    case Kind::text: break;
   }
+  return fail(s, kConversionError);
+}
+
+// A numeric token runs to the first blank, TAB, ")", "*", comma or slash; an
+// asterisk right after it makes it a repeat count.
+struct NumericToken {
+  std::string_view text;
+  bool repeat;
+};
+
+NumericToken numeric_token(const Source& s) {
+  size_t end = token_end(s, kNumericStops);
+  return {{s.rec + s.pos, end - s.pos}, end < s.len && s.rec[end] == '*'};
+}
+
+// Before a text target only digits with an asterisk are a repeat count;
+// anything else there begins a name.
+bool is_repeat_of_digits(const NumericToken& token) {
+  return token.repeat && !token.text.empty() && token.text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The count is an integer; a single target takes one copy of the value
+// whatever the count says. Passes over the count and its asterisk.
+bool skip_repeat_count(Source& s, std::string_view count) {
+  int32_t ignored;
+  if (count.find_first_of(".EeDdQq") != std::string_view::npos || !convert_integer(count, &ignored))
+    return fail(s, kConversionError);
+  s.pos += count.size() + 1;
+  return true;
+}
+
+// After a repeat count, a blank, TAB, comma or the end of the record make
+// the repeated value a null value.
+bool repeats_null_value(const Source& s) {
+  return s.at_end() || s.peek() == ' ' || s.peek() == '\t' || s.peek() == ',';
+}
+
+// A numeric token converted into the target.
+bool read_number(Source& s, const Target& t, std::string_view token) {
+  s.pos += token.size();
+  bool converted = false;
+  switch (t.kind) {
+    case Kind::integer: converted = convert_integer(token, t.integer); break;
+    case Kind::real: converted = convert_real(token, t.real); break;
+    case Kind::text: break;
+  }
+  return converted || fail(s, kConversionError);
 }
 
 // Reads one value into the target, or nothing for a null value or a slash.
-void read_value(Source& s, const Target& t) {
-  skip_blanks(s);
-  // After a repeat count the value is scanned as for a numeric target.
-  bool numeric = t.kind != Kind::text;
-  // A comma right after a "(" separates it from the value, once per read;
-  // any other comma met before a value is a null value.
-  bool after_paren = false, comma_consumed = false;
+// The first character of a token decides its class; a repeat count sends the
+// read round again for the value it repeats, scanned as for a number.
+bool read_value(Source& s, const Target& t) {
+  if (!skip_blanks(s)) return false;
+  ReadState r{.numeric = t.kind != Kind::text};
   for (;;) {
+    if (!skip_opening_parentheses(s, t, r)) return false;
     char c = s.peek();
-    if (c == ',' && after_paren && !comma_consumed) {
-      comma_consumed = true;
-      after_paren = false;
-      ++s.pos;
-      skip_blanks(s);
-      continue;
-    }
-    // A slash ends the read; a name read as text may begin with one.
-    if (c == ',' || (c == '/' && numeric)) return;
-    if (c == '\'' || c == '"') {
-      CharacterValue v;
-      read_quoted(s, v);
-      if (t.kind != Kind::text) fail(s, kConversionError);
-      assign_text(t, v);
-      return;
-    }
-    if (t.kind == Kind::integer && c == '(') {
-      ++s.pos;
-      skip_blanks(s);
-      after_paren = true;
-      continue;
-    }
-    if (numeric && (c == '(' || c == ')')) fail(s, kSyntaxError);
-    if (numeric && starts_truth_word(s)) {
-      read_truth(s, t);
-      return;
-    }
-    size_t end = token_end(s, kNumericStops);
-    std::string_view token{s.rec + s.pos, end - s.pos};
-    bool repeat = end < s.len && s.rec[end] == '*';
-    if (!numeric && !(repeat && !token.empty() && token.find_first_not_of("0123456789") == std::string_view::npos)) {
-      CharacterValue v;
-      read_undelimited(s, v);
-      assign_text(t, v);
-      return;
-    }
-    if (token.empty() || !numeric_token_valid(token)) fail(s, kSyntaxError);
-    if (repeat) {
-      // The count is an integer; a single target takes one copy of the
-      // value whatever the count says.
-      int32_t count;
-      if (token.find_first_of(".EeDdQq") != std::string_view::npos || !convert_integer(token, &count))
-        fail(s, kConversionError);
-      s.pos = end + 1;
-      if (s.at_end() || s.peek() == ' ' || s.peek() == '\t' || s.peek() == ',') return;
-      numeric = true;
-      continue;
-    }
-    s.pos = end;
-    bool ok = false;
-    switch (t.kind) {
-      case Kind::integer: ok = convert_integer(token, t.integer); break;
-      case Kind::real: ok = convert_real(token, t.real); break;
-      case Kind::text: ok = false; break;
-    }
-    if (!ok) fail(s, kConversionError);
-    return;
+    if (ends_without_value(c, r)) return true;
+    if (is_quote(c)) return read_quoted(s, t);
+    if (r.numeric && (c == '(' || c == ')')) return fail(s, kSyntaxError);
+    if (r.numeric && starts_truth_word(s)) return read_truth(s, t);
+    NumericToken token = numeric_token(s);
+    if (!r.numeric && !is_repeat_of_digits(token)) return read_undelimited(s, t);
+    if (token.text.empty() || !numeric_token_valid(token.text)) return fail(s, kSyntaxError);
+    if (!token.repeat) return read_number(s, t, token.text);
+    if (!skip_repeat_count(s, token.text)) return false;
+    if (repeats_null_value(s)) return true;
+    r.numeric = true;
   }
 }
 
-void read_text(std::string_view text, const Target& t) {
-  Source s;
-  s.rec = text.data();
-  s.len = text.size();
-  read_value(s, t);
-}
+Source text_source(std::string_view text) { return {.rec = text.data(), .len = text.size()}; }
 
 void read_console(const Target& t) {
-  Source s;
-  s.console = true;
-  if (!next_console_line(s)) fail(s, kEndOfFile);
-  read_value(s, t);
+  Source s{.console = true};
+  if (!next_console_line(s)) raise_failure(kEndOfFile, kUnitStdin);
+  if (!read_value(s, t)) raise_failure(s.failure, kUnitStdin);
 }
 
 }  // namespace
 
 void read_text_value(std::string_view text, int32_t& target) {
-  read_text(text, {.kind = Kind::integer, .integer = &target});
+  Source s = text_source(text);
+  if (!read_value(s, {.kind = Kind::integer, .integer = &target})) raise_failure(s.failure, kUnitInternal);
 }
 
-void read_text_value(std::string_view text, double& target) {
-  // A text that is a plain decimal as a whole, as a coordinate field nearly
-  // always is, holds no blank, separator or repeat count: it is the value.
-  if (convert_short_decimal(text, &target)) return;
-  read_text(text, {.kind = Kind::real, .real = &target});
+bool read_field_grammar(std::string_view text, double& target, Failure* failure) {
+  Source s = text_source(text);
+  if (read_value(s, {.kind = Kind::real, .real = &target})) return true;
+  *failure = s.failure;
+  return false;
 }
 
 void read_console_value(int32_t& target) { read_console({.kind = Kind::integer, .integer = &target}); }
@@ -245,8 +279,7 @@ void read_console_value(int32_t& target) { read_console({.kind = Kind::integer, 
 void read_console_value(std::string& target) { read_console({.kind = Kind::text, .text = &target}); }
 
 void read_console_line(std::string& target) {
-  Source s;
-  s.console = true;
-  if (!next_console_line(s)) fail(s, kEndOfFile);
+  Source s{.console = true};
+  if (!next_console_line(s)) raise_failure(kEndOfFile, kUnitStdin);
   target.assign(s.rec, s.len);
 }

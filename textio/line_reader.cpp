@@ -58,6 +58,7 @@ LineStatus next_line(LineReader& r, const char** text, size_t* len) {
       r.pos = r.end;
       return LineStatus::end;
     }
+    ++r.lines;
     *text = start;
     *len = n;
     return LineStatus::line;

@@ -4,6 +4,7 @@
 // line holding only Ctrl-Z ends the input.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 
 #include "textio/platform.h"
 
@@ -17,6 +18,7 @@ struct LineReader {
   size_t end = 0;    // one past the last byte read
   bool at_eof = false;
   platform::ErrorCode error = 0;  // the platform's code of a failed read
+  uint64_t lines = 0;             // lines delivered: the number of the last one
 };
 
 // On `line`, *text and *len describe the line, valid until the next call.

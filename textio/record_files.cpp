@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "textio/record_files.h"
 
+#include <string>
 #include <utility>
 
 #include "textio/ending.h"
@@ -48,6 +49,27 @@ void continue_at_end(int unit) {
 void close_refused(platform::Handle h) {
   platform::ErrorCode ignored;
   platform::close_handle(h, &ignored);
+}
+
+const size_t kShownFieldBytes = 80;
+
+// A field between double quotes as a report shows it: its first 80 bytes,
+// each control byte as \xNN, and "..." when it is longer.
+void append_shown_field(std::string& out, std::string_view field) {
+  static const char kHexDigits[] = "0123456789ABCDEF";
+  out += '"';
+  for (char c : field.substr(0, kShownFieldBytes)) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      out += "\\x";
+      out += kHexDigits[byte >> 4];
+      out += kHexDigits[byte & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  if (field.size() > kShownFieldBytes) out += "...";
+  out += '"';
 }
 
 }  // namespace
@@ -109,6 +131,18 @@ bool read_record(int unit, std::string_view* record) {
       raise_failure(kRecordTooLong, unit);
   }
   return false;
+}
+
+void raise_field_failure(Failure number, int unit, int64_t column, std::string_view field) {
+  const Connection& c = connection(unit);
+  std::string place = "segmentor: " + c.name + ":" + std::to_string(c.reader.lines) + ": column " +
+                      std::to_string(column) + ": ";
+  if (field.empty()) {
+    place += "missing";
+  } else {
+    append_shown_field(place, field);
+  }
+  raise_failure(number, kUnitInternal, 0, place);
 }
 
 void write_record(int unit, const char* bytes, size_t n) {

@@ -5,6 +5,7 @@
 // of the input.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "textio/report_line.h"
@@ -27,6 +28,14 @@ bool continues_written_file(int unit);
 // The next line of the input, whole, without its terminator. False at the
 // end of the input. The view is valid until the next read.
 bool read_record(int unit, std::string_view* record);
+
+// Ends the run with `number`, the failure of reading a field of the line
+// last read from `unit`, reported on unit -5 and followed by the line
+//   segmentor: <unit's name>:<line number>: column <column>: "<field>"
+// with the field cut to 80 bytes ("..." after a longer one) and its control
+// bytes shown as \xNN; "missing" instead of an empty field, one beyond the
+// end of the line.
+[[noreturn]] void raise_field_failure(Failure number, int unit, int64_t column, std::string_view field);
 
 // One record, its line end included, in one write. The first record
 // written after an open cuts off whatever followed it in the file. A write
