@@ -21,13 +21,16 @@ fi
 
 cmake -S . -B "$build" --toolchain "$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
 
-# One Wine server for the whole job, kept running between the test programs
-# (a cold start costs most of a second each) and stopped on every way out.
-# Its output goes nowhere: a daemon holding the job's output open would make
-# whatever reads that output wait for it.
+# The Wine prefix is made first, while no server runs: wineboot starts a
+# server of its own, which saves the prefix and ends a few seconds after it.
+# Then one Wine server for the whole job, kept running between the test
+# programs (a cold start costs most of a second each) and stopped on every
+# way out. Its output goes nowhere: a daemon holding the job's output open
+# would make whatever reads that output wait for it.
 export WINEPREFIX="$build/wine" WINEDEBUG=-all
-mkdir -p "$WINEPREFIX"
-trap 'wineserver -k || true' EXIT
+trap 'wineserver -k 2>/dev/null || true' EXIT
+"$build/wine-run" cmd /c exit
+wineserver -w
 wineserver -p </dev/null >/dev/null 2>&1
 "$build/wine-run" cmd /c exit
 
