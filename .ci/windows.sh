@@ -10,14 +10,7 @@ build=$(realpath -m "${1:-$root/build-windows}")
 cd "$root"
 
 packages=(cmake g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 gcc-12-source googletest)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+"$root/.ci/install-packages" "${packages[@]}"
 
 cmake -S . -B "$build" --toolchain "$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
 
