@@ -10,24 +10,20 @@ build=$(realpath -m "${1:-$root/build-windows}")
 cd "$root"
 
 packages=(cmake g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 gcc-12-source googletest)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+"$root/.ci/install-packages" "${packages[@]}"
 
 cmake -S . -B "$build" --toolchain "$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
 
-# One Wine server for the whole job, kept running between the test programs
-# (a cold start costs most of a second each) and stopped on every way out.
-# Its output goes nowhere: a daemon holding the job's output open would make
-# whatever reads that output wait for it.
+# The Wine prefix is made first, while no server runs: wineboot starts a
+# server of its own, which saves the prefix and ends a few seconds after it.
+# Then one Wine server for the whole job, kept running between the test
+# programs (a cold start costs most of a second each) and stopped on every
+# way out. Its output goes nowhere: a daemon holding the job's output open
+# would make whatever reads that output wait for it.
 export WINEPREFIX="$build/wine" WINEDEBUG=-all
-mkdir -p "$WINEPREFIX"
-trap 'wineserver -k || true' EXIT
+trap 'wineserver -k 2>/dev/null || true' EXIT
+"$build/wine-run" cmd /c exit
+wineserver -w
 wineserver -p </dev/null >/dev/null 2>&1
 "$build/wine-run" cmd /c exit
 

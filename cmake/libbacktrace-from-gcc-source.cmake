@@ -11,21 +11,44 @@
 # tarball, the compiler or the flags change.
 include_guard(GLOBAL)
 
-file(GLOB gcc_tarballs /usr/src/gcc-*/gcc-*.tar.xz)
-list(SORT gcc_tarballs COMPARE NATURAL ORDER DESCENDING)
-list(GET gcc_tarballs 0 default_tarball)
-set(GCC_SOURCE_TARBALL "${default_tarball}" CACHE FILEPATH "GCC source tarball holding libbacktrace")
+# Unless one is named, the newest GCC source tarball installed.
+set(bt_tarball_doc "GCC source tarball holding libbacktrace")
+set(GCC_SOURCE_TARBALL "" CACHE FILEPATH "${bt_tarball_doc}")
+if(NOT GCC_SOURCE_TARBALL)
+  file(GLOB gcc_tarballs /usr/src/gcc-*/gcc-*.tar.xz)
+  list(SORT gcc_tarballs COMPARE NATURAL ORDER DESCENDING)
+  if(gcc_tarballs)
+    list(GET gcc_tarballs 0 newest_tarball)
+    set(GCC_SOURCE_TARBALL "${newest_tarball}" CACHE FILEPATH "${bt_tarball_doc}" FORCE)
+  endif()
+endif()
 if(NOT EXISTS "${GCC_SOURCE_TARBALL}")
   message(FATAL_ERROR "No GCC source tarball (apt-get install gcc-12-source), or set GCC_SOURCE_TARBALL")
 endif()
+
+# libbacktrace is C, built by the C driver that comes with the project's C++
+# compiler (x86_64-w64-mingw32-gcc-posix beside x86_64-w64-mingw32-g++-posix).
+get_filename_component(cxx_dir "${CMAKE_CXX_COMPILER}" DIRECTORY)
+get_filename_component(cxx_name "${CMAKE_CXX_COMPILER}" NAME)
+string(REPLACE "clang++" "clang" c_name "${cxx_name}")
+string(REPLACE "g++" "gcc" c_name "${c_name}")
+string(REPLACE "c++" "cc" c_name "${c_name}")
+if(NOT c_name STREQUAL cxx_name)
+  find_program(LIBBACKTRACE_C_COMPILER NAMES ${c_name} HINTS "${cxx_dir}" NO_CMAKE_FIND_ROOT_PATH)
+endif()
+if(NOT LIBBACKTRACE_C_COMPILER)
+  message(FATAL_ERROR "No C compiler found to go with ${CMAKE_CXX_COMPILER} for libbacktrace; "
+                      "set LIBBACKTRACE_C_COMPILER")
+endif()
+mark_as_advanced(LIBBACKTRACE_C_COMPILER)
 
 set(bt_root "${CMAKE_BINARY_DIR}/libbacktrace")
 set(bt_library "${bt_root}/lib/libbacktrace.a")
 set(bt_include "${bt_root}/include")
 set(bt_cflags "-O2 -g")
-execute_process(COMMAND ${CMAKE_C_COMPILER} -dumpmachine
+execute_process(COMMAND ${LIBBACKTRACE_C_COMPILER} -dumpmachine
                 OUTPUT_VARIABLE bt_host OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-set(bt_stamp_text "${GCC_SOURCE_TARBALL}\n${CMAKE_C_COMPILER}\n${bt_host}\n${bt_cflags}\n")
+set(bt_stamp_text "${GCC_SOURCE_TARBALL}\n${LIBBACKTRACE_C_COMPILER}\n${bt_host}\n${bt_cflags}\n")
 
 set(bt_stamp_old "")
 if(EXISTS "${bt_root}/stamp" AND EXISTS "${bt_library}")
@@ -56,7 +79,7 @@ if(NOT bt_stamp_old STREQUAL bt_stamp_text)
   libbacktrace_step(configure configure.log
     "${bt_root}/source/libbacktrace/configure" --host=${bt_host}
     --enable-static --disable-shared --with-pic
-    "CC=${CMAKE_C_COMPILER}" "CFLAGS=${bt_cflags}")
+    "CC=${LIBBACKTRACE_C_COMPILER}" "CFLAGS=${bt_cflags}")
   libbacktrace_step(build build.log ${MAKE_PROGRAM} -j2 libbacktrace.la)
   file(COPY "${bt_root}/build/.libs/libbacktrace.a" DESTINATION "${bt_root}/lib")
   # backtrace.h takes uintptr_t from gstdint.h, which configure made, outside glibc.

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: Apache-2.0
-# Fuzzes one target for a while. New inputs go to a working corpus outside
-# the source tree ($SEGMENTOR_FUZZ_WORK, by default ~/.cache/segmentor-fuzz),
-# with any crashing input; the committed corpus fuzz/corpus/<target> is only
-# read, unless --merge asks to replace it by a minimised merge of both.
+# Builds one fuzz target with clang, libFuzzer and the sanitizers in
+# build-fuzz/ (-DSEGMENTOR_FUZZ=ON, configured on first use) and fuzzes it
+# for a while. New inputs go to a working corpus outside the source tree
+# ($SEGMENTOR_FUZZ_WORK, by default ~/.cache/segmentor-fuzz), with any
+# crashing input; the committed corpus fuzz/corpus/<target> is only read,
+# unless --merge asks to replace it by a minimised merge of both.
 # Usage: fuzz/run.sh [--merge] <target> [seconds]   (targets: text_real
 # text_integer console_reads record_scanner whole_run)
 set -euo pipefail
@@ -15,10 +17,14 @@ if [ "${1:-}" = --merge ]; then
 fi
 target=${1:?usage: fuzz/run.sh [--merge] <target> [seconds]}
 seconds=${2:-600}
-fuzzer="$root/fuzz/out/$target"
+build="$root/build-fuzz"
+fuzzer="$build/fuzz/fuzz_$target"
 corpus="$root/fuzz/corpus/$target"
 work="${SEGMENTOR_FUZZ_WORK:-${XDG_CACHE_HOME:-$HOME/.cache}/segmentor-fuzz}/$target"
-[ -x "$fuzzer" ] || { echo "fuzz/run.sh: no $fuzzer; run fuzz/build.sh first" >&2; exit 2; }
+[ -f "$build/CMakeCache.txt" ] ||
+  cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DSEGMENTOR_FUZZ=ON -DBUILD_TESTING=OFF
+cmake --build "$build" -j2 --target "fuzz_$target" ||
+  { echo "fuzz/run.sh: could not build fuzz_$target (targets: fuzz/CMakeLists.txt)" >&2; exit 2; }
 mkdir -p "$work/corpus" "$corpus"
 # Reports of the program's own failures are expected; keep them off the screen.
 status=0
