@@ -78,7 +78,7 @@ class LiveRun {
       dup2(err[1], 2);
       if (chdir(cwd.c_str()) != 0) _exit(127);
       // Start from the default dispositions, whatever the test runner had.
-      for (int sig : {SIGINT, SIGQUIT, SIGHUP, SIGPIPE}) signal(sig, SIG_DFL);
+      for (int sig : {SIGINT, SIGQUIT, SIGHUP, SIGTERM, SIGPIPE}) signal(sig, SIG_DFL);
       for (int sig : ignored) signal(sig, SIG_IGN);
       sigset_t none;
       sigemptyset(&none);
@@ -370,10 +370,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(EndingsConsoleEvents, SignalsIgnoredAtStartStayIgnored) {
   TempDir dir;
   write_file(dir.file("in.xyz"), kSmallInput);
-  LiveRun run({"in.xyz"}, dir.path(), {SIGINT, SIGHUP});
+  LiveRun run({"in.xyz"}, dir.path(), {SIGINT, SIGHUP, SIGTERM});
   ASSERT_TRUE(run.wait_for_output(kHeaderPrompt)) << run.out << run.err;
   run.send(SIGINT);
   run.send(SIGHUP);
+  run.send(SIGTERM);
   run.read_until([] { return false; }, 200ms);
   EXPECT_TRUE(run.running()) << "the run ended on an ignored signal";
   EXPECT_EQ(run.err, "");
