@@ -20,6 +20,10 @@ std::string report(int number, const std::string& text) {
   return "runlib: severe (" + std::to_string(number) + "): " + text + "\r\r\n";
 }
 
+std::string event_report(const std::string& event) {
+  return "runlib: error (200): program aborting due to " + event + " event\r\r\n";
+}
+
 std::string version_row() {
   std::string row = "*               Version " + std::string(kShownVersion) + " (" + std::string(kShownPlatform) + ")";
   return row + std::string(43 - row.size(), ' ') + "*";

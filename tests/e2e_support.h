@@ -33,6 +33,9 @@ std::string native(std::string name);
 
 // A severe report line: "runlib: severe (<n>): <text>" and CR CR LF.
 std::string report(int number, const std::string& text);
+// A console event's report line: "runlib: error (200): program aborting due
+// to <event> event" and CR CR LF.
+std::string event_report(const std::string& event);
 
 struct Outcome {
   SpawnResult r;

@@ -133,3 +133,15 @@ std::string permissions_untestable(const std::string& dir) {
   return std::string("running as root, and user ") + kUnprivilegedUser + " cannot reach " + kSegmentorBinary +
          " or " + dir + ": permissions cannot be tested";
 }
+
+void hook_write(const std::string& file, int write, int sig) {
+  setenv("LD_PRELOAD", WRITE_HOOK_LIBRARY, 1);
+  setenv("SEGMENTOR_HOOK_FILE", file.c_str(), 1);
+  setenv("SEGMENTOR_HOOK_WRITE", std::to_string(write).c_str(), 1);
+  setenv("SEGMENTOR_HOOK_SIGNAL", std::to_string(sig).c_str(), 1);
+  // The sanitizers' runtime wants to be loaded first; the hook comes before it.
+  const char* asan = getenv("ASAN_OPTIONS");
+  std::string options = asan ? std::string(asan) + ":" : "";
+  setenv("ASAN_OPTIONS", (options + "verify_asan_link_order=0").c_str(), 1);
+  signal(sig, SIG_DFL);  // whatever the test runner had
+}

@@ -70,4 +70,10 @@ void drop_privileges();
 // when they can): as root, "nobody" must reach the binary and dir.
 std::string permissions_untestable(const std::string& dir);
 
+// In the child (POSIX): preloads the write hook (tests/write_hook.cpp), which
+// raises `sig` as the `write`-th write to the file called `file` returns
+// with half its bytes out; with `write` 0, as the first write to it that
+// comes back short by itself (a file-size limit).
+void hook_write(const std::string& file, int write, int sig);
+
 extern const char* const kSegmentorBinary;

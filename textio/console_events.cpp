@@ -22,7 +22,7 @@ Event g_events[] = {
 };
 
 // Runs while the main work may still be running: it only writes, closes
-// and ends.
+// and ends. A request to terminate has no report line.
 void on_console_event(platform::ConsoleEvent event) {
   for (const Event& e : g_events) {
     if (e.event == event) platform::write_to(platform::Stream::error, e.report, e.report_len);

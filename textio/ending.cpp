@@ -20,7 +20,6 @@ const size_t kSystemLineRoom = 512;
 
 EndHook g_end_hook = nullptr;
 bool g_stop_in_progress = false;
-bool g_events_held = false;
 
 [[noreturn]] void end_process(unsigned status) {
   if (g_end_hook) g_end_hook(status);
@@ -63,8 +62,7 @@ void close_units() {
 
 void raise_failure(Failure number, int unit, platform::ErrorCode error, std::string_view place) {
   // Nothing may cut into the report: a console event waits until the end.
-  platform::hold_console_events();
-  g_events_held = true;
+  platform::EventHold hold;
   if (error) write_system_line(error);
 
   // The report line holds the whole file name, however long; every byte of
@@ -129,6 +127,4 @@ void reset_run_state() {
   s.written.clear();
   s.units_closed = false;
   g_stop_in_progress = false;
-  if (g_events_held) platform::release_console_events();
-  g_events_held = false;
 }

@@ -92,9 +92,9 @@ ErrorCode file_busy_error();
 
 // Moves the position to the end of the file and tells where that is.
 bool position_at_end(Handle h, int64_t* end, ErrorCode* error);
-// Cuts the file off at `offset`; the position stays where it is.
+// Cuts the file off at `offset`; the position stays where it is. Both are
+// safe to call from a signal handler.
 bool cut_at(Handle h, int64_t offset, ErrorCode* error);
-// Safe to call from a signal handler.
 bool close_handle(Handle h, ErrorCode* error);
 
 // The name made absolute against the current directory, with "." and ".."
@@ -111,38 +111,32 @@ bool is_local_name(std::string_view name);
 // after "runlib: ", with its line end when the platform gives one.
 std::string error_description(ErrorCode error);
 
-enum class ConsoleEvent { interrupt, break_key, close };  // control-C, control-BREAK, window-CLOSE
+// What ends a run from outside: the three console events (control-C,
+// control-BREAK, window-CLOSE), and the request to terminate (SIGTERM), which
+// only POSIX sends and which has no report line.
+enum class ConsoleEvent { interrupt, break_key, close, terminate };
 
-// Registers `on_event` for the three console events (an event that was
-// ignored when the program started stays ignored). It is called on the
-// platform's terms (a signal handler, or a thread of its own) while the main
-// work may still be running, after the hold below is taken; it must end the
+// Registers `on_event` for these events (one that was ignored when the
+// program started stays ignored). It runs on the platform's terms (a signal
+// handler, or a thread of its own) while the main work may still be
+// running, so it only writes, cuts, closes and ends; it must end the
 // process, normally by end_by_console_event().
 void install_console_events(void (*on_event)(ConsoleEvent));
 
-// Console events wait while held: while a failure is reported.
-void hold_console_events();
-void release_console_events();
-// The same around one step of the main work that an event must not cut: a
-// record's writes, a file's first record and its cut-off, the making and
-// breaking of a connection. Where events interrupt the main thread between
-// system calls (POSIX signals), only a step of several calls needs it (a
-// file's first record with its cut-off, a record longer than one write);
-// where they run on a thread of their own (Windows), every step does.
-// Decided here, inline: the other records of a POSIX run make no call.
-#ifdef _WIN32
-inline constexpr bool kEventsOnOwnThread = true;
-#else
-inline constexpr bool kEventsOnOwnThread = false;
-#endif
-void hold_record_writes();
-void release_record_writes();
-inline void hold_events_for(bool several_calls) {
-  if (several_calls || kEventsOnOwnThread) hold_record_writes();
-}
-inline void release_events_for(bool several_calls) {
-  if (several_calls || kEventsOnOwnThread) release_record_writes();
-}
+// While one of these lives, an event waits: around a record's writes (with
+// the cut-off of the old content behind a file's first record), the making
+// and breaking of a connection, and a failure report. The first event waits
+// until the last hold ends and then ends the run; an event that comes while
+// one already waits ends the run at once, so that a reader who stops
+// reading never makes the interrupt powerless. Taking a hold costs no system
+// call.
+class EventHold {
+ public:
+  EventHold();
+  ~EventHold();
+  EventHold(const EventHold&) = delete;
+  EventHold& operator=(const EventHold&) = delete;
+};
 
 // Ends the process the way the platform ends a program stopped by the event.
 [[noreturn]] void end_by_console_event(ConsoleEvent event);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cfenv>
 #include <climits>
@@ -75,7 +76,8 @@ std::string normalise(std::string_view absolute) {
 
 // The console events as signals: SIGINT is the interrupt (control-C),
 // SIGQUIT the break (control-BREAK), SIGHUP the close of the terminal
-// (window-CLOSE).
+// (window-CLOSE); SIGTERM, which a fatal default would let cut a write to a
+// file on disk at a page boundary, is caught as well.
 struct EventSignal {
   ConsoleEvent event;
   int signal;
@@ -84,17 +86,34 @@ const EventSignal kEventSignals[] = {
     {ConsoleEvent::interrupt, SIGINT},
     {ConsoleEvent::break_key, SIGQUIT},
     {ConsoleEvent::close, SIGHUP},
+    {ConsoleEvent::terminate, SIGTERM},
 };
 
 void (*g_on_event)(ConsoleEvent) = nullptr;
-// The three signals; with SIGTERM, which must not part a file's first record
-// from the cut-off of its old content either. (SIGKILL cannot be held.)
-sigset_t g_event_signals, g_record_signals;
-sigset_t g_mask_before_record;
+sigset_t g_event_signals;
+// Signals interrupt the main thread between system calls (a caught signal
+// does not cut a write to a file on disk), so a hold is a count that the
+// handler reads: no system call.
+volatile sig_atomic_t g_holds = 0;
+volatile sig_atomic_t g_event_taken = 0;  // the run is ending by an event
+volatile sig_atomic_t g_waiting_signal = 0;  // the event that waits for the holds to end
 
-void on_signal(int sig) {
+ConsoleEvent event_of(int sig) {
   for (const EventSignal& e : kEventSignals)
-    if (e.signal == sig) g_on_event(e.event);
+    if (e.signal == sig) return e.event;
+  return ConsoleEvent::interrupt;
+}
+
+// Every event signal stays blocked while a handler runs (sa_mask), and while
+// a waiting event ends the run.
+void on_signal(int sig) {
+  bool first = !g_event_taken;
+  g_event_taken = 1;
+  if (first && g_holds > 0) {
+    g_waiting_signal = sig;
+    return;
+  }
+  g_on_event(event_of(sig));
 }
 
 }  // namespace
@@ -219,8 +238,6 @@ void install_console_events(void (*on_event)(ConsoleEvent)) {
   g_on_event = on_event;
   sigemptyset(&g_event_signals);
   for (const EventSignal& e : kEventSignals) sigaddset(&g_event_signals, e.signal);
-  g_record_signals = g_event_signals;
-  sigaddset(&g_record_signals, SIGTERM);
 
   // A signal ignored at start (nohup, background jobs) stays ignored.
   for (const EventSignal& e : kEventSignals) {
@@ -234,13 +251,20 @@ void install_console_events(void (*on_event)(ConsoleEvent)) {
   }
 }
 
-void hold_console_events() { sigprocmask(SIG_BLOCK, &g_event_signals, nullptr); }
-void release_console_events() { sigprocmask(SIG_UNBLOCK, &g_event_signals, nullptr); }
+// The fences keep the compiler from moving the main work's stores to the
+// units table across the count that the handler reads.
+EventHold::EventHold() {
+  g_holds = g_holds + 1;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+}
 
-// Only around a file's first record and its cut-off: a signal interrupts the
-// main thread between system calls, never inside one.
-void hold_record_writes() { sigprocmask(SIG_BLOCK, &g_record_signals, &g_mask_before_record); }
-void release_record_writes() { sigprocmask(SIG_SETMASK, &g_mask_before_record, nullptr); }
+EventHold::~EventHold() {
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  g_holds = g_holds - 1;
+  if (g_holds > 0 || !g_waiting_signal) return;
+  sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
+  g_on_event(event_of(g_waiting_signal));
+}
 
 // By the signal itself, so that a calling shell sees that the program was
 // interrupted: default action, unblocked, raised again.

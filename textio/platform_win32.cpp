@@ -160,8 +160,10 @@ const char* module_name(HMODULE module) {
   return known[count++].name;
 }
 
+// The hold of console events: the handler's thread takes it before the
+// event ends the run.
 struct EventLock {
-  CRITICAL_SECTION section;  // re-entrant: a failure report holds it around record writes
+  CRITICAL_SECTION section;  // re-entrant: holds nest (a failed close reported within a report)
   EventLock() { InitializeCriticalSection(&section); }
 };
 
@@ -174,7 +176,9 @@ void (*g_on_event)(ConsoleEvent) = nullptr;
 // Set once the handler has taken an event, which then ends the process.
 volatile LONG g_event_taken = 0;
 
-// Runs on a thread the system starts for the event.
+// Runs on a thread the system starts for the event. The first event waits
+// for the main work's hold; one that comes while it waits (a record stuck on
+// a reader who stopped reading) ends the run at once.
 BOOL WINAPI on_control(DWORD type) {
   ConsoleEvent event;
   switch (type) {
@@ -183,10 +187,8 @@ BOOL WINAPI on_control(DWORD type) {
     case CTRL_CLOSE_EVENT: event = ConsoleEvent::close; break;
     default: return FALSE;  // log-off and shut-down: the next handler's
   }
-  InterlockedExchange(&g_event_taken, 1);
-  EnterCriticalSection(event_lock());
-  g_on_event(event);
-  LeaveCriticalSection(event_lock());
+  if (InterlockedExchange(&g_event_taken, 1) == 0) EnterCriticalSection(event_lock());
+  g_on_event(event);  // ends the process
   return TRUE;
 }
 
@@ -344,12 +346,8 @@ void install_console_events(void (*on_event)(ConsoleEvent)) {
   SetConsoleCtrlHandler(on_control, TRUE);
 }
 
-void hold_console_events() { EnterCriticalSection(event_lock()); }
-void release_console_events() { LeaveCriticalSection(event_lock()); }
-
-// The handler runs beside the main work, so every record is held.
-void hold_record_writes() { hold_console_events(); }
-void release_record_writes() { release_console_events(); }
+EventHold::EventHold() { EnterCriticalSection(event_lock()); }
+EventHold::~EventHold() { LeaveCriticalSection(event_lock()); }
 
 // The status Windows itself gives a console program ended by Ctrl-C: a
 // batch file sees that the run was interrupted.

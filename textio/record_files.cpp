@@ -72,6 +72,25 @@ void append_shown_field(std::string& out, std::string_view field) {
   out += '"';
 }
 
+// The record, then, after a file's first record, the cut-off of the old
+// content behind it. While it goes out the file is unfinished, and stays so
+// when the write fails midway or the cut-off fails: whatever ends the run
+// then cuts the file back to its last whole record. A write that got nothing
+// out leaves the file as it was, old content included.
+bool put_record(Connection& c, const char* bytes, size_t n, platform::ErrorCode* error) {
+  c.unfinished = c.regular;
+  size_t written;
+  if (!platform::write_all(c.handle, bytes, n, &written, error)) {
+    if (written == 0) c.unfinished = false;
+    return false;
+  }
+  c.offset += static_cast<int64_t>(n);
+  if (c.truncate_after_write && !platform::cut_at(c.handle, c.offset, error)) return false;
+  c.truncate_after_write = false;
+  c.unfinished = false;
+  return true;
+}
+
 }  // namespace
 
 void open_unit(int unit, std::string_view name, OpenMode mode) {
@@ -97,19 +116,21 @@ void open_unit(int unit, std::string_view name, OpenMode mode) {
     close_refused(o.handle);
     raise_failure(kOpenFailure, unit, platform::file_busy_error());
   }
-  // The connection appears whole to an event that closes every unit.
-  platform::hold_events_for(false);
-  c.handle = o.handle;
-  c.read_only = mode == OpenMode::existing || o.read_only;
-  c.regular = kind.regular;
-  c.truncate_after_write = c.regular;
-  c.id = kind.identity;
-  c.offset = 0;
-  c.wrote = false;
-  c.continued = false;
-  c.reader = LineReader{o.handle};
-  c.connected = true;
-  platform::release_events_for(false);
+  {
+    // The connection appears whole to an event that closes every unit.
+    platform::EventHold hold;
+    c.handle = o.handle;
+    c.read_only = mode == OpenMode::existing || o.read_only;
+    c.regular = kind.regular;
+    c.truncate_after_write = c.regular;
+    c.id = kind.identity;
+    c.offset = 0;
+    c.unfinished = false;
+    c.wrote = false;
+    c.continued = false;
+    c.reader = LineReader{o.handle};
+    c.connected = true;
+  }
   if (mode == OpenMode::line_file && run_state().written.contains(c.id)) continue_at_end(unit);
 }
 
@@ -148,27 +169,15 @@ void raise_field_failure(Failure number, int unit, int64_t column, std::string_v
 void write_record(int unit, const char* bytes, size_t n) {
   Connection& c = connection(unit);
   if (c.read_only) raise_failure(kReadOnlyFile, unit);
-  // No console event may cut the record, nor land between the first record
-  // and the cut-off, which would leave old content behind the new record.
-  // A record on disk too long for one write is held whole as well.
-  bool first = c.truncate_after_write;
-  bool several_calls = first || (c.regular && n > platform::kMaxWrite);
-  platform::hold_events_for(several_calls);
-  size_t written;
   platform::ErrorCode error;
-  if (!platform::write_all(c.handle, bytes, n, &written, &error)) {
-    if (written > 0 && c.regular) {
-      platform::ErrorCode ignored;  // the report is about the write
-      platform::cut_at(c.handle, c.offset, &ignored);
-    }
-    raise_failure(kWriteError, unit, error);
+  bool done;
+  {
+    // An event that comes meanwhile waits for the whole record, and for the
+    // cut-off behind a file's first record, and then ends the run here.
+    platform::EventHold hold;
+    done = put_record(c, bytes, n, &error);
   }
-  c.offset += static_cast<int64_t>(n);
-  if (first) {
-    if (!platform::cut_at(c.handle, c.offset, &error)) raise_failure(kWriteError, unit, error);
-    c.truncate_after_write = false;
-  }
-  platform::release_events_for(several_calls);
+  if (!done) raise_failure(kWriteError, unit, error);
   if (!c.wrote) {
     c.wrote = true;
     run_state().written.insert(c.id);
@@ -178,12 +187,14 @@ void write_record(int unit, const char* bytes, size_t n) {
 void close_unit(int unit) {
   Connection& c = connection(unit);
   if (!c.connected) return;
-  // Not closed twice by an event that closes every unit meanwhile.
-  platform::hold_events_for(false);
-  c.connected = false;
   platform::ErrorCode error;
-  bool closed = platform::close_handle(c.handle, &error);
-  platform::release_events_for(false);
+  bool closed;
+  {
+    // Not closed twice by an event that closes every unit meanwhile.
+    platform::EventHold hold;
+    c.connected = false;
+    closed = platform::close_handle(c.handle, &error);
+  }
   release(c.reader);
   if (!closed) raise_failure(kCloseError, unit, error);
 }

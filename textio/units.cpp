@@ -17,7 +17,8 @@ int close_all_units() {
     if (!c.connected) continue;
     // Marked before it is closed: nothing closes it a second time.
     c.connected = false;
-    platform::ErrorCode ignored;
+    platform::ErrorCode ignored;  // a record cut short is reported by its write, if at all
+    if (c.unfinished) platform::cut_at(c.handle, c.offset, &ignored);
     if (!platform::close_handle(c.handle, &ignored) && failed == kNoUnit) failed = unit;
   }
   return failed;

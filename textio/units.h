@@ -20,9 +20,13 @@ struct Connection {
   platform::Handle handle = platform::kNoHandle;
   std::string name;                   // resolved name; kept after a failed open
   platform::FileIdentity id;
+  int64_t offset = 0;                 // the end of the last whole record, where the next one goes
+  // The file may hold bytes behind `offset` that the closing of the units
+  // must cut off: a record partly written, or a file's first record whose
+  // cut-off of the old content is still to come. Only a file on disk.
+  bool unfinished = false;
   bool wrote = false;                 // a record went to it since the open
   bool continued = false;             // a line file this run wrote before
-  int64_t offset = 0;                 // where the next record goes
   LineReader reader;                  // the input's read buffer
 };
 
@@ -42,7 +46,8 @@ RunState& run_state();
 // Connection of unit 10, 11 or 12.
 Connection& connection(int unit);
 
-// Closes units 10, 11 and 12 where still connected; a second call does
-// nothing. Safe in a console event handler: it only closes, and frees
-// nothing. Returns the first unit whose close failed, or kNoUnit.
+// Closes units 10, 11 and 12 where still connected, first cutting an
+// unfinished file back to its last whole record; a second call does
+// nothing. Safe in a console event handler: it only cuts and closes, and
+// frees nothing. Returns the first unit whose close failed, or kNoUnit.
 int close_all_units();
