@@ -130,6 +130,12 @@ std::vector<SegCase> cases() {
        {{"L1.dat", rec("L1 100.5 200.25", 4) + rec("  L1   100.5    200.25", 4) +
                        rec("L1 100.5  200.25 extra  tail", 4)}},
        complete(1)},
+      // Words read as truth values: T... is -1, F... is 0, with no failure.
+      {"WordsInCoordinateColumnsAreTruthValues", "L1 Total 5\nL1 False 5\nL1 Fix 5\n", kPlain,
+       {{"L1.dat", rec("L1 Total 5", 1) + rec("L1 False 5", 4) + rec("L1 Fix 5", 4)}}, complete(1)},
+      // An empty field is no field: X is read from 200 and Y from 5.
+      {"EmptyCsvFieldShiftsTheColumns", "A,,100,200,5\nA,,110,200,5\n", {"0", "1", "3", "4", " "},
+       {{"A.dat", rec("A  100 200 5", 4) + rec("A  110 200 5", 4)}}, complete(1)},
       directions(),
       {"OneRecordSegmentsFirstAndLater", "A 0 0\nB 0 0\nB 5 0\nC 9 9\nD 1 1\nD 1 0\n", kPlain,
        {{"A.dat", rec("A 0 0", 0)},
