@@ -55,7 +55,7 @@ void write_system_line(platform::ErrorCode error) {
 // report, and leaves nothing more to close.
 void close_units() {
   int failed = close_all_units();
-  if (failed != kNoUnit) raise_failure(kCloseError, failed);
+  if (failed != kNoUnit) raise_failure(Failure::close_error, failed);
 }
 
 }  // namespace
@@ -74,7 +74,7 @@ void raise_failure(Failure number, int unit, platform::ErrorCode error, std::str
   // Without memory for the whole report, the report line goes out alone.
   char small_line[kReportLineRoom], small_report[2 * kReportLineRoom];
   char* line = heap ? heap : small_line;
-  size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, kSevere, number, unit, name);
+  size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, Severity::severe, number, unit, name);
   ReportText report = heap ? ReportText{heap + line_cap, report_cap} : ReportText{small_report, sizeof small_report};
   report.put({line, n});  // its line end CR LF becomes CR CR LF
   if (heap) {
@@ -104,7 +104,7 @@ void stop_with_message(const char* text, unsigned long n) {
   memcpy(record, text, len);
   record[len++] = '\r';
   record[len++] = '\n';
-  if (!write_to_stderr(record, len)) raise_failure(kWriteError, kUnitStderr);
+  if (!write_to_stderr(record, len)) raise_failure(Failure::write_error, kUnitStderr);
   end_run(kStopStatus);
 }
 
