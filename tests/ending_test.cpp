@@ -10,7 +10,7 @@
 #include "tests/run_ending.h"
 #include "textio/ending.h"
 #include "textio/report_line.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "textio/report_text.h"
+#include "textio/report_line.h"
 #include "textio/run_seams.h"
 #include "textio/traceback.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 namespace {
 
@@ -19,7 +19,6 @@ const size_t kReportLineRoom = 512;      // a report line without its file name
 const size_t kSystemLineRoom = 512;
 
 EndHook g_end_hook = nullptr;
-bool g_stop_in_progress = false;
 
 [[noreturn]] void end_process(unsigned status) {
   if (g_end_hook) g_end_hook(status);
@@ -96,8 +95,9 @@ void end_run(unsigned status) {
 }
 
 void stop_with_message(const char* text, unsigned long n) {
-  if (g_stop_in_progress) end_process(kStopStatus);
-  g_stop_in_progress = true;
+  RunState& s = run_state();
+  if (s.stop_in_progress) end_process(kStopStatus);
+  s.stop_in_progress = true;
   // One record on standard error: the text as given, then the line end.
   char record[256];
   size_t len = n < sizeof record - 2 ? n : sizeof record - 2;
@@ -109,22 +109,10 @@ void stop_with_message(const char* text, unsigned long n) {
 }
 
 void stop_without_message() {
-  if (g_stop_in_progress) end_process(kStopStatus);
-  g_stop_in_progress = true;
+  RunState& s = run_state();
+  if (s.stop_in_progress) end_process(kStopStatus);
+  s.stop_in_progress = true;
   end_run(kStopStatus);
 }
 
 void set_end_hook(EndHook hook) { g_end_hook = hook; }
-
-void reset_run_state() {
-  RunState& s = run_state();
-  for (Connection& c : s.files) {
-    free(c.reader.buf);
-    c = Connection{};
-  }
-  free(s.console_in.buf);
-  s.console_in = LineReader{platform::standard_stream(platform::Stream::input)};
-  s.written.clear();
-  s.units_closed = false;
-  g_stop_in_progress = false;
-}

@@ -3,7 +3,7 @@
 
 #include "textio/ending.h"
 #include "textio/number_conversion.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 namespace {
 

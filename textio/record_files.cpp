@@ -6,7 +6,7 @@
 
 #include "textio/ending.h"
 #include "textio/file_names.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 namespace {
 
@@ -195,6 +195,6 @@ void close_unit(int unit) {
     c.connected = false;
     closed = platform::close_handle(c.handle, &error);
   }
-  release(c.reader);
+  release_reader(c.reader);
   if (!closed) raise_failure(Failure::close_error, unit, error);
 }

@@ -3,8 +3,6 @@
 
 #include <cstdio>
 
-#include "textio/report_text.h"
-
 namespace {
 
 struct Message {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// The numbered conditions the program reports, their message catalogue, and
-// the composing of a report line.
+// The numbered conditions the program reports, their message catalogue, the
+// composing of a report line, and the buffer a report is composed in.
 #pragma once
 #include <cstddef>
 #include <string_view>
@@ -45,3 +45,22 @@ enum class Severity : unsigned { info = 1, error = 2, severe = 3 };
 // alone) filled in, ending in CR LF. Returns the length (cut at cap).
 size_t compose_report_line(char* out, size_t cap, Severity severity, Failure number, int unit,
                            std::string_view name);
+
+// A fixed buffer for report text that turns every LF into CR LF as it is
+// filled, the way the error channel writes its lines.
+struct ReportText {
+  char* p;
+  size_t cap;
+  size_t len = 0;
+
+  void put(char c) {
+    if (c == '\n') put_raw('\r');
+    put_raw(c);
+  }
+  void put(std::string_view s) {
+    for (char c : s) put(c);
+  }
+  void put_raw(char c) {
+    if (len < cap) p[len++] = c;
+  }
+};
