@@ -9,7 +9,7 @@
 
 namespace {
 
-void out_of_memory() { raise_failure(kNoMemory, kNoUnit); }
+void out_of_memory() { raise_failure(Failure::no_memory, kNoUnit); }
 
 }  // namespace
 

@@ -10,7 +10,7 @@
 
 #include "fuzz/fuzz_ending.h"
 #include "textio/free_format.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int fd = memfd_create("stdin", 0);

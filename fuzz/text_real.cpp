@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Failure failure;
   if (read_field_value(text, x, &failure)) {
     if (std::isnan(x) || std::isinf(x)) abort();  // never a value out of range
-  } else if (failure != kSyntaxError && failure != kConversionError && failure != kEndOfFile) {
+  } else if (failure != Failure::syntax_error && failure != Failure::conversion_error && failure != Failure::end_of_file) {
     abort();
   }
   // The converter on the whole text, as for a token longer than a field.

@@ -15,7 +15,7 @@
 #include "splitting/line_segmenter.h"
 #include "splitting/run_parameters.h"
 #include "textio/ending.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "tests/run_ending.h"
 #include "textio/ending.h"
 #include "textio/report_line.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 namespace {
 
@@ -23,11 +23,11 @@ struct LineCase {
 };
 
 const LineCase kLineCases[] = {
-    {kSevere, kFileNotFound, 10, "/data/in.xyz", "runlib: severe (29): file not found, unit 10, file /data/in.xyz\r\n"},
-    {kSevere, kSyntaxError, -4, "CONIN$", "runlib: severe (59): list-directed I/O syntax error, unit -4, file CONIN$\r\n"},
-    {kSevere, kNoMemory, 1000, "", "runlib: severe (41): insufficient virtual memory\r\n"},
-    {kError, kEventAbort, 0, "control-C", "runlib: error (200): program aborting due to control-C event\r\n"},
-    {kInfo, static_cast<Failure>(7), 0, "", "runlib: info (7): Message not found\n"},
+    {Severity::severe, Failure::file_not_found, 10, "/data/in.xyz", "runlib: severe (29): file not found, unit 10, file /data/in.xyz\r\n"},
+    {Severity::severe, Failure::syntax_error, -4, "CONIN$", "runlib: severe (59): list-directed I/O syntax error, unit -4, file CONIN$\r\n"},
+    {Severity::severe, Failure::no_memory, 1000, "", "runlib: severe (41): insufficient virtual memory\r\n"},
+    {Severity::error, Failure::event_abort, 0, "control-C", "runlib: error (200): program aborting due to control-C event\r\n"},
+    {Severity::info, static_cast<Failure>(7), 0, "", "runlib: info (7): Message not found\n"},
 };
 
 TEST(ReportLine, IsComposedFromTheCatalogue) {
@@ -40,7 +40,7 @@ TEST(ReportLine, IsComposedFromTheCatalogue) {
 
 TEST(ReportLine, IsCutAtTheBuffer) {
   char out[10];
-  EXPECT_EQ(std::string(out, compose_report_line(out, sizeof out, kSevere, kFileNotFound, 10, "x")), "runlib: se");
+  EXPECT_EQ(std::string(out, compose_report_line(out, sizeof out, Severity::severe, Failure::file_not_found, 10, "x")), "runlib: se");
 }
 
 class Ending : public ::testing::Test {
@@ -73,7 +73,7 @@ TEST_F(Ending, ACloseThatFailsIsReportedForItsUnitAfterClosingTheRest) {
   connect(kUnitList, false);
   int line = connect(kUnitLine, true);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(run_status([] { end_run(0); }), failure(kCloseError));
+  EXPECT_EQ(run_status([] { end_run(0); }), failure(Failure::close_error));
   std::string report = testing::internal::GetCapturedStderr();
   EXPECT_EQ(report.substr(0, report.find('\n') + 1), "runlib: severe (28): CLOSE error, unit 11, file \r\r\n");
   EXPECT_EQ(fcntl(line, F_GETFD), -1);

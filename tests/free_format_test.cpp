@@ -13,7 +13,7 @@
 
 #include "tests/run_ending.h"
 #include "textio/free_format.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 using namespace std::string_literals;
 

@@ -35,7 +35,7 @@ Lines read_lines(int fd) {
   EXPECT_EQ(s, LineStatus::end);
   EXPECT_EQ(r.lines, lines.size()) << "lines counted; a Ctrl-Z line is none";
   EXPECT_EQ(next_line(r, &text, &len), LineStatus::end) << "a line after the end";
-  release(r);
+  release_reader(r);
   return lines;
 }
 
@@ -150,7 +150,7 @@ TEST(LineReader, ReadErrorIsReported) {
   size_t len;
   EXPECT_EQ(next_line(r, &text, &len), LineStatus::read_error);
   EXPECT_EQ(r.error, EISDIR);
-  release(r);
+  release_reader(r);
   close(static_cast<int>(r.handle));
 }
 

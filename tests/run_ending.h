@@ -2,6 +2,7 @@
 // Lets unit tests run code that may end the run: the ending throws instead
 // of ending the process, and the run's state is reset for the next case.
 #pragma once
+#include "textio/report_line.h"
 
 struct RunEnded {
   unsigned status;  // the exit status word, 0xC0000000 + number for a failure
@@ -22,3 +23,4 @@ long long run_status(F&& f) {
 }
 
 inline long long failure(int number) { return 0xC0000000LL + number; }
+inline long long failure(Failure number) { return failure(static_cast<int>(number)); }

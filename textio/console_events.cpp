@@ -3,15 +3,17 @@
 
 #include "textio/platform.h"
 #include "textio/report_line.h"
-#include "textio/report_text.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 namespace {
+
+// A report line of a console event is short: its name and the template.
+const size_t kEventReportRoom = 128;
 
 struct Event {
   platform::ConsoleEvent event;
   const char* name;
-  char report[128];  // composed ahead of time: the handler only writes it
+  char report[kEventReportRoom];  // composed ahead of time: the handler only writes it
   size_t report_len;
 };
 
@@ -35,8 +37,8 @@ void on_console_event(platform::ConsoleEvent event) {
 
 void install_console_event_handler() {
   for (Event& e : g_events) {
-    char line[128];
-    size_t n = compose_report_line(line, sizeof line, kError, kEventAbort, 0, e.name);
+    char line[kEventReportRoom];
+    size_t n = compose_report_line(line, sizeof line, Severity::error, Failure::event_abort, 0, e.name);
     ReportText report{e.report, sizeof e.report};
     report.put({line, n});
     e.report_len = report.len;

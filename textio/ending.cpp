@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "textio/report_text.h"
+#include "textio/report_line.h"
 #include "textio/run_seams.h"
 #include "textio/traceback.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 namespace {
 
@@ -19,7 +19,6 @@ const size_t kReportLineRoom = 512;      // a report line without its file name
 const size_t kSystemLineRoom = 512;
 
 EndHook g_end_hook = nullptr;
-bool g_stop_in_progress = false;
 
 [[noreturn]] void end_process(unsigned status) {
   if (g_end_hook) g_end_hook(status);
@@ -55,7 +54,7 @@ void write_system_line(platform::ErrorCode error) {
 // report, and leaves nothing more to close.
 void close_units() {
   int failed = close_all_units();
-  if (failed != kNoUnit) raise_failure(kCloseError, failed);
+  if (failed != kNoUnit) raise_failure(Failure::close_error, failed);
 }
 
 }  // namespace
@@ -74,7 +73,7 @@ void raise_failure(Failure number, int unit, platform::ErrorCode error, std::str
   // Without memory for the whole report, the report line goes out alone.
   char small_line[kReportLineRoom], small_report[2 * kReportLineRoom];
   char* line = heap ? heap : small_line;
-  size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, kSevere, number, unit, name);
+  size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, Severity::severe, number, unit, name);
   ReportText report = heap ? ReportText{heap + line_cap, report_cap} : ReportText{small_report, sizeof small_report};
   report.put({line, n});  // its line end CR LF becomes CR CR LF
   if (heap) {
@@ -96,35 +95,24 @@ void end_run(unsigned status) {
 }
 
 void stop_with_message(const char* text, unsigned long n) {
-  if (g_stop_in_progress) end_process(kStopStatus);
-  g_stop_in_progress = true;
+  RunState& s = run_state();
+  if (s.stop_in_progress) end_process(kStopStatus);
+  s.stop_in_progress = true;
   // One record on standard error: the text as given, then the line end.
   char record[256];
   size_t len = n < sizeof record - 2 ? n : sizeof record - 2;
   memcpy(record, text, len);
   record[len++] = '\r';
   record[len++] = '\n';
-  if (!write_to_stderr(record, len)) raise_failure(kWriteError, kUnitStderr);
+  if (!write_to_stderr(record, len)) raise_failure(Failure::write_error, kUnitStderr);
   end_run(kStopStatus);
 }
 
 void stop_without_message() {
-  if (g_stop_in_progress) end_process(kStopStatus);
-  g_stop_in_progress = true;
+  RunState& s = run_state();
+  if (s.stop_in_progress) end_process(kStopStatus);
+  s.stop_in_progress = true;
   end_run(kStopStatus);
 }
 
 void set_end_hook(EndHook hook) { g_end_hook = hook; }
-
-void reset_run_state() {
-  RunState& s = run_state();
-  for (Connection& c : s.files) {
-    free(c.reader.buf);
-    c = Connection{};
-  }
-  free(s.console_in.buf);
-  s.console_in = LineReader{platform::standard_stream(platform::Stream::input)};
-  s.written.clear();
-  s.units_closed = false;
-  g_stop_in_progress = false;
-}

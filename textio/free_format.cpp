@@ -3,7 +3,7 @@
 
 #include "textio/ending.h"
 #include "textio/number_conversion.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 namespace {
 
@@ -46,9 +46,9 @@ bool next_console_line(Source& s) {
     case LineStatus::end:
       return false;
     case LineStatus::read_error:
-      raise_failure(kReadError, kUnitStdin);
+      raise_failure(Failure::read_error, kUnitStdin);
     case LineStatus::no_memory:
-      raise_failure(kNoMemory, kNoUnit);
+      raise_failure(Failure::no_memory, kNoUnit);
   }
   return false;
 }
@@ -63,7 +63,7 @@ bool skip_blanks(Source& s) {
   for (;;) {
     while (!s.at_end() && is_separator_blank(s, s.peek())) ++s.pos;
     if (!s.at_end()) return true;
-    if (!s.console || !next_console_line(s)) return fail(s, kEndOfFile);
+    if (!s.console || !next_console_line(s)) return fail(s, Failure::end_of_file);
   }
 }
 
@@ -128,18 +128,18 @@ bool scan_quoted(Source& s, CharacterValue& v) {
   for (;;) {
     if (s.at_end()) {
       // The console value goes on at the start of the next line.
-      if (!s.console) return fail(s, kSyntaxError);
-      if (!next_console_line(s)) return fail(s, kEndOfFile);
+      if (!s.console) return fail(s, Failure::syntax_error);
+      if (!next_console_line(s)) return fail(s, Failure::end_of_file);
       continue;
     }
     char c = s.peek();
-    if (!s.console && (c == '\n' || c == '\0')) return fail(s, kSyntaxError);
+    if (!s.console && (c == '\n' || c == '\0')) return fail(s, Failure::syntax_error);
     ++s.pos;
     if (c == quote) {
       if (s.at_end() || s.peek() != quote) return true;
       ++s.pos;  // two quotes stand for one
     }
-    if (v.len == kMaxCharacterValue) return fail(s, kSyntaxError);
+    if (v.len == kMaxCharacterValue) return fail(s, Failure::syntax_error);
     v.buf[v.len++] = c;
   }
 }
@@ -148,7 +148,7 @@ bool scan_quoted(Source& s, CharacterValue& v) {
 bool read_quoted(Source& s, const Target& t) {
   CharacterValue v;
   if (!scan_quoted(s, v)) return false;
-  if (t.kind != Kind::text) return fail(s, kConversionError);
+  if (t.kind != Kind::text) return fail(s, Failure::conversion_error);
   t.text->assign(v.buf, v.len);
   return true;
 }
@@ -156,7 +156,7 @@ bool read_quoted(Source& s, const Target& t) {
 // A name up to the first blank, TAB, LF, NUL or comma.
 bool read_undelimited(Source& s, const Target& t) {
   size_t end = token_end(s, kUndelimitedStops);
-  if (end - s.pos > kMaxCharacterValue) return fail(s, kSyntaxError);
+  if (end - s.pos > kMaxCharacterValue) return fail(s, Failure::syntax_error);
   t.text->assign(s.rec + s.pos, end - s.pos);
   s.pos = end;
   return true;
@@ -180,7 +180,7 @@ bool read_truth(Source& s, const Target& t) {
     case Kind::real: *t.real = value ? -1.0 : 0.0; return true;
     case Kind::text: break;
   }
-  return fail(s, kConversionError);
+  return fail(s, Failure::conversion_error);
 }
 
 // A numeric token runs to the first blank, TAB, ")", "*", comma or slash; an
@@ -206,7 +206,7 @@ bool is_repeat_of_digits(const NumericToken& token) {
 bool skip_repeat_count(Source& s, std::string_view count) {
   int32_t ignored;
   if (count.find_first_of(".EeDdQq") != std::string_view::npos || !convert_integer(count, &ignored))
-    return fail(s, kConversionError);
+    return fail(s, Failure::conversion_error);
   s.pos += count.size() + 1;
   return true;
 }
@@ -226,7 +226,7 @@ bool read_number(Source& s, const Target& t, std::string_view token) {
     case Kind::real: converted = convert_real(token, t.real); break;
     case Kind::text: break;
   }
-  return converted || fail(s, kConversionError);
+  return converted || fail(s, Failure::conversion_error);
 }
 
 // Reads one value into the target, or nothing for a null value or a slash.
@@ -240,11 +240,11 @@ bool read_value(Source& s, const Target& t) {
     char c = s.peek();
     if (ends_without_value(c, r)) return true;
     if (is_quote(c)) return read_quoted(s, t);
-    if (r.numeric && (c == '(' || c == ')')) return fail(s, kSyntaxError);
+    if (r.numeric && (c == '(' || c == ')')) return fail(s, Failure::syntax_error);
     if (r.numeric && starts_truth_word(s)) return read_truth(s, t);
     NumericToken token = numeric_token(s);
     if (!r.numeric && !is_repeat_of_digits(token)) return read_undelimited(s, t);
-    if (token.text.empty() || !numeric_token_valid(token.text)) return fail(s, kSyntaxError);
+    if (token.text.empty() || !numeric_token_valid(token.text)) return fail(s, Failure::syntax_error);
     if (!token.repeat) return read_number(s, t, token.text);
     if (!skip_repeat_count(s, token.text)) return false;
     if (repeats_null_value(s)) return true;
@@ -256,7 +256,7 @@ Source text_source(std::string_view text) { return {.rec = text.data(), .len = t
 
 void read_console(const Target& t) {
   Source s{.console = true};
-  if (!next_console_line(s)) raise_failure(kEndOfFile, kUnitStdin);
+  if (!next_console_line(s)) raise_failure(Failure::end_of_file, kUnitStdin);
   if (!read_value(s, t)) raise_failure(s.failure, kUnitStdin);
 }
 
@@ -280,6 +280,6 @@ void read_console_value(std::string& target) { read_console({.kind = Kind::text,
 
 void read_console_line(std::string& target) {
   Source s{.console = true};
-  if (!next_console_line(s)) raise_failure(kEndOfFile, kUnitStdin);
+  if (!next_console_line(s)) raise_failure(Failure::end_of_file, kUnitStdin);
   target.assign(s.rec, s.len);
 }

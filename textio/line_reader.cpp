@@ -65,7 +65,7 @@ LineStatus next_line(LineReader& r, const char** text, size_t* len) {
   }
 }
 
-void release(LineReader& r) {
+void release_reader(LineReader& r) {
   free(r.buf);
   r = LineReader{r.handle};
 }

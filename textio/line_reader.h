@@ -26,4 +26,4 @@ struct LineReader {
 LineStatus next_line(LineReader& r, const char** text, size_t* len);
 
 // Frees the buffer; the reader can be used again from scratch.
-void release(LineReader& r);
+void release_reader(LineReader& r);

@@ -331,6 +331,7 @@ std::string error_description(ErrorCode error) {
   char* text = nullptr;
   DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                            nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  // "sysmem" is the run-time library's own spelling of this text, kept as is.
   if (n == 0) return "FormatMessage failed for sysmem message number " + std::to_string(error);
   std::string description(text, n);
   LocalFree(text);

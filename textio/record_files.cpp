@@ -6,7 +6,7 @@
 
 #include "textio/ending.h"
 #include "textio/file_names.h"
-#include "textio/units.h"
+#include "textio/run_state.h"
 
 namespace {
 
@@ -15,15 +15,15 @@ namespace {
 [[noreturn]] void open_refused(int unit, platform::Refusal refusal, platform::ErrorCode error) {
   using platform::Refusal;
   switch (refusal) {
-    case Refusal::not_found: raise_failure(kFileNotFound, unit);
-    case Refusal::access_refused: raise_failure(kPermissionDenied, unit);
-    case Refusal::bad_name: raise_failure(kNameError, unit);
-    case Refusal::no_device: raise_failure(kNoSuchDevice, unit);
-    case Refusal::too_many_files: raise_failure(kOpenFailure, unit);
+    case Refusal::not_found: raise_failure(Failure::file_not_found, unit);
+    case Refusal::access_refused: raise_failure(Failure::permission_denied, unit);
+    case Refusal::bad_name: raise_failure(Failure::name_error, unit);
+    case Refusal::no_device: raise_failure(Failure::no_such_device, unit);
+    case Refusal::too_many_files: raise_failure(Failure::open_failure, unit);
     case Refusal::none:
     case Refusal::other: break;
   }
-  raise_failure(kOpenFailure, unit, error);
+  raise_failure(Failure::open_failure, unit, error);
 }
 
 // A file already connected in this run is never connected twice: the input
@@ -42,7 +42,7 @@ void continue_at_end(int unit) {
   c.continued = true;
   if (!c.regular) return;  // a pipe or a device just goes on
   platform::ErrorCode error;
-  if (!platform::position_at_end(c.handle, &c.offset, &error)) raise_failure(kWriteError, unit, error);
+  if (!platform::position_at_end(c.handle, &c.offset, &error)) raise_failure(Failure::write_error, unit, error);
   c.truncate_after_write = false;
 }
 
@@ -97,7 +97,7 @@ void open_unit(int unit, std::string_view name, OpenMode mode) {
   Connection& c = connection(unit);
   c.name = resolve_name(name);
   // A line file may not leave the current directory.
-  if (mode == OpenMode::line_file && !platform::is_local_name(name)) raise_failure(kNameError, unit);
+  if (mode == OpenMode::line_file && !platform::is_local_name(name)) raise_failure(Failure::name_error, unit);
   platform::Opened o =
       mode == OpenMode::existing ? platform::open_for_reading(c.name) : platform::open_for_writing(c.name);
   if (o.handle == platform::kNoHandle) open_refused(unit, o.refusal, o.error);
@@ -110,11 +110,11 @@ void open_unit(int unit, std::string_view name, OpenMode mode) {
   }
   if (kind.directory) {
     close_refused(o.handle);
-    raise_failure(kPermissionDenied, unit);
+    raise_failure(Failure::permission_denied, unit);
   }
   if (connected_elsewhere(unit, kind.identity)) {
     close_refused(o.handle);
-    raise_failure(kOpenFailure, unit, platform::file_busy_error());
+    raise_failure(Failure::open_failure, unit, platform::file_busy_error());
   }
   {
     // The connection appears whole to an event that closes every unit.
@@ -147,9 +147,9 @@ bool read_record(int unit, std::string_view* record) {
     case LineStatus::end:
       return false;
     case LineStatus::read_error:
-      raise_failure(kReadError, unit, c.reader.error);
+      raise_failure(Failure::read_error, unit, c.reader.error);
     case LineStatus::no_memory:
-      raise_failure(kRecordTooLong, unit);
+      raise_failure(Failure::record_too_long, unit);
   }
   return false;
 }
@@ -168,7 +168,7 @@ void raise_field_failure(Failure number, int unit, int64_t column, std::string_v
 
 void write_record(int unit, const char* bytes, size_t n) {
   Connection& c = connection(unit);
-  if (c.read_only) raise_failure(kReadOnlyFile, unit);
+  if (c.read_only) raise_failure(Failure::read_only_file, unit);
   platform::ErrorCode error;
   bool done;
   {
@@ -177,7 +177,7 @@ void write_record(int unit, const char* bytes, size_t n) {
     platform::EventHold hold;
     done = put_record(c, bytes, n, &error);
   }
-  if (!done) raise_failure(kWriteError, unit, error);
+  if (!done) raise_failure(Failure::write_error, unit, error);
   if (!c.wrote) {
     c.wrote = true;
     run_state().written.insert(c.id);
@@ -195,6 +195,6 @@ void close_unit(int unit) {
     c.connected = false;
     closed = platform::close_handle(c.handle, &error);
   }
-  release(c.reader);
-  if (!closed) raise_failure(kCloseError, unit, error);
+  release_reader(c.reader);
+  if (!closed) raise_failure(Failure::close_error, unit, error);
 }

@@ -3,8 +3,6 @@
 
 #include <cstdio>
 
-#include "textio/report_text.h"
-
 namespace {
 
 struct Message {
@@ -13,22 +11,22 @@ struct Message {
 };
 
 const Message kCatalogue[] = {
-    {kPermissionDenied, "permission to access file denied, unit %d, file %s\r\n"},
-    {kRecordTooLong, "input record too long, unit %d, file %s\r\n"},
-    {kEndOfFile, "end-of-file during read, unit %d, file %s\r\n"},
-    {kCloseError, "CLOSE error, unit %d, file %s\r\n"},
-    {kFileNotFound, "file not found, unit %d, file %s\r\n"},
-    {kOpenFailure, "open failure, unit %d, file %s\r\n"},
-    {kWriteError, "error during write, unit %d, file %s\r\n"},
-    {kReadError, "error during read, unit %d, file %s\r\n"},
-    {kNoMemory, "insufficient virtual memory\r\n"},
-    {kNoSuchDevice, "no such device, unit %d, file %s\r\n"},
-    {kNameError, "file name specification error, unit %d, file %s\r\n"},
-    {kReadOnlyFile, "write to READONLY file, unit %d, file %s\r\n"},
-    {kSyntaxError, "list-directed I/O syntax error, unit %d, file %s\r\n"},
-    {kConversionError, "input conversion error, unit %d, file %s\r\n"},
-    {kRecordOverflow, "output statement overflows record, unit %d, file %s\r\n"},
-    {kEventAbort, "program aborting due to %s event\r\n"},
+    {Failure::permission_denied, "permission to access file denied, unit %d, file %s\r\n"},
+    {Failure::record_too_long, "input record too long, unit %d, file %s\r\n"},
+    {Failure::end_of_file, "end-of-file during read, unit %d, file %s\r\n"},
+    {Failure::close_error, "CLOSE error, unit %d, file %s\r\n"},
+    {Failure::file_not_found, "file not found, unit %d, file %s\r\n"},
+    {Failure::open_failure, "open failure, unit %d, file %s\r\n"},
+    {Failure::write_error, "error during write, unit %d, file %s\r\n"},
+    {Failure::read_error, "error during read, unit %d, file %s\r\n"},
+    {Failure::no_memory, "insufficient virtual memory\r\n"},
+    {Failure::no_such_device, "no such device, unit %d, file %s\r\n"},
+    {Failure::name_error, "file name specification error, unit %d, file %s\r\n"},
+    {Failure::read_only_file, "write to READONLY file, unit %d, file %s\r\n"},
+    {Failure::syntax_error, "list-directed I/O syntax error, unit %d, file %s\r\n"},
+    {Failure::conversion_error, "input conversion error, unit %d, file %s\r\n"},
+    {Failure::record_overflow, "output statement overflows record, unit %d, file %s\r\n"},
+    {Failure::event_abort, "program aborting due to %s event\r\n"},
 };
 
 const char* message_text(Failure number) {
@@ -39,9 +37,9 @@ const char* message_text(Failure number) {
 
 const char* severity_word(Severity s) {
   switch (s) {
-    case kInfo: return "runlib: info";
-    case kError: return "runlib: error";
-    case kSevere: return "runlib: severe";
+    case Severity::info: return "runlib: info";
+    case Severity::error: return "runlib: error";
+    case Severity::severe: return "runlib: severe";
   }
   return "runlib";
 }

@@ -1,28 +1,28 @@
 // SPDX-License-Identifier: Apache-2.0
-// The numbered conditions the program reports, their message catalogue, and
-// the composing of a report line.
+// The numbered conditions the program reports, their message catalogue, the
+// composing of a report line, and the buffer a report is composed in.
 #pragma once
 #include <cstddef>
 #include <string_view>
 
 // The number of every condition, as reports show it and statuses carry it.
-enum Failure : int {
-  kPermissionDenied = 9,
-  kRecordTooLong = 22,
-  kEndOfFile = 24,
-  kCloseError = 28,
-  kFileNotFound = 29,
-  kOpenFailure = 30,
-  kWriteError = 38,
-  kReadError = 39,
-  kNoMemory = 41,
-  kNoSuchDevice = 42,
-  kNameError = 43,
-  kReadOnlyFile = 47,
-  kSyntaxError = 59,
-  kConversionError = 64,
-  kRecordOverflow = 66,
-  kEventAbort = 200,  // a console event: "program aborting due to %s event"
+enum class Failure : int {
+  permission_denied = 9,
+  record_too_long = 22,
+  end_of_file = 24,
+  close_error = 28,
+  file_not_found = 29,
+  open_failure = 30,
+  write_error = 38,
+  read_error = 39,
+  no_memory = 41,
+  no_such_device = 42,
+  name_error = 43,
+  read_only_file = 47,
+  syntax_error = 59,
+  conversion_error = 64,
+  record_overflow = 66,
+  event_abort = 200,  // a console event: "program aborting due to %s event"
 };
 
 // Unit numbers as failure reports show them.
@@ -38,10 +38,29 @@ enum : int {
 };
 
 // Severity classes of a status word (its two top bits).
-enum Severity : unsigned { kInfo = 1, kError = 2, kSevere = 3 };
+enum class Severity : unsigned { info = 1, error = 2, severe = 3 };
 
 // The report line of a condition: "runlib: <severity> (<number>): " and the
 // message with the unit number (or, for a condition without unit, `name`
 // alone) filled in, ending in CR LF. Returns the length (cut at cap).
 size_t compose_report_line(char* out, size_t cap, Severity severity, Failure number, int unit,
                            std::string_view name);
+
+// A fixed buffer for report text that turns every LF into CR LF as it is
+// filled, the way the error channel writes its lines.
+struct ReportText {
+  char* p;
+  size_t cap;
+  size_t len = 0;
+
+  void put(char c) {
+    if (c == '\n') put_raw('\r');
+    put_raw(c);
+  }
+  void put(std::string_view s) {
+    for (char c : s) put(c);
+  }
+  void put_raw(char c) {
+    if (len < cap) p[len++] = c;
+  }
+};

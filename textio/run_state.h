@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// The table of connected units: the state the run owns as a whole and that
-// the console event handler must reach.
+// The state the run owns as a whole and that the console event handler must
+// reach: the table of connected units and the ending flags.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -37,7 +37,8 @@ struct RunState {
   // its file. One that was opened and got nothing is not among them: it keeps
   // its old content until its first record cuts it off.
   std::set<platform::FileIdentity> written;
-  std::atomic<bool> units_closed = false;
+  std::atomic<bool> units_closed = false;  // set by the first close of every unit
+  bool stop_in_progress = false;           // set by the run driver's first stop
 };
 static_assert(std::atomic<bool>::is_always_lock_free, "the event handler tests and sets the flags");
 

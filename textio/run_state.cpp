@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/units.h"
+#include "textio/run_state.h"
+
+#include "textio/run_seams.h"
 
 namespace {
 RunState g_state;
@@ -22,4 +24,16 @@ int close_all_units() {
     if (!platform::close_handle(c.handle, &ignored) && failed == kNoUnit) failed = unit;
   }
   return failed;
+}
+
+void reset_run_state() {
+  for (Connection& c : g_state.files) {
+    release_reader(c.reader);
+    c = Connection{};
+  }
+  release_reader(g_state.console_in);
+  g_state.console_in.handle = platform::standard_stream(platform::Stream::input);
+  g_state.written.clear();
+  g_state.units_closed = false;
+  g_state.stop_in_progress = false;
 }
