@@ -8,14 +8,14 @@
 #include <cstdint>
 #include <string>
 
-#include "fuzz/fuzz_ending.h"
+#include "tests/run_ending.h"
 #include "textio/free_format.h"
 #include "textio/run_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int fd = memfd_create("stdin", 0);
   if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size) || lseek(fd, 0, SEEK_SET) != 0) return 0;
-  fuzz_run([&] {
+  fresh_run_status([&] {
     run_state().console_in.handle = fd;
     std::string name, list;
     int32_t n = 0;

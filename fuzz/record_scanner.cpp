@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "fuzz/fuzz_ending.h"
 #include "splitting/record_scanner.h"
+#include "tests/run_ending.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   columns.last = std::max({columns.line, columns.x, columns.y});
   DataRecord record;
   normalise_record({reinterpret_cast<const char*>(data + 3), size - 3}, record);
-  fuzz_run([&] {
+  fresh_run_status([&] {
     std::string_view id;
     double x = 0, y = 0;
     scan_record(record, columns, id, x, y);

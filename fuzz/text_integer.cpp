@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string_view>
 
-#include "fuzz/fuzz_ending.h"
+#include "tests/run_ending.h"
 #include "textio/free_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view argument(reinterpret_cast<const char*>(data), size);
-  fuzz_run([&] {
+  fresh_run_status([&] {
     int32_t n = 7;
     read_text_value(argument, n);
   });

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <string>
 
-#include "fuzz/fuzz_ending.h"
 #include "splitting/line_segmenter.h"
 #include "splitting/run_parameters.h"
+#include "tests/run_ending.h"
 #include "textio/ending.h"
 #include "textio/run_state.h"
 
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   p.YCol = 1 + (data[3] & 0x7F) % 4;
   p.lstfil = data[3] & 0x80 ? "list.lst" : "";
   p.last_column = std::max({p.LineCol, p.XCol, p.YCol});
-  fuzz_run([&] {
+  fresh_run_status([&] {
     segment_lines(p);
     end_run(0);
   });

@@ -204,10 +204,7 @@ TEST(FileRecords, TextRecordIsTextAndLineEnd) {
 
 class ConsoleWriteFailure : public testing::Test {
  protected:
-  void SetUp() override {
-    prepare_run_for_test();
-    old_ = signal(SIGPIPE, SIG_IGN);
-  }
+  void SetUp() override { old_ = signal(SIGPIPE, SIG_IGN); }
   void TearDown() override { signal(SIGPIPE, old_); }
 
   // Status of `f` run with standard output on a pipe nobody reads.
@@ -217,7 +214,7 @@ class ConsoleWriteFailure : public testing::Test {
     close(p[0]);
     StdoutSwap swap(p[1]);
     close(p[1]);
-    return run_status(f);
+    return fresh_run_status(f);
   }
 
  private:
@@ -226,9 +223,7 @@ class ConsoleWriteFailure : public testing::Test {
 
 TEST_F(ConsoleWriteFailure, RefusedWriteEndsTheRunWith38) {
   EXPECT_EQ(status_on_closed_pipe([] { write_plain_line("lost"); }), failure(38));
-  prepare_run_for_test();
   EXPECT_EQ(status_on_closed_pipe([] { write_prompt_line(" Enter: "); }), failure(38));
-  prepare_run_for_test();
   EXPECT_EQ(status_on_closed_pipe([] { write_count_line(" Processed: L1", 1); }), failure(38));
 }
 

@@ -62,20 +62,14 @@ std::string banner_and_usage() {
   return s;
 }
 
-// Each prompt follows an empty plain line; no line end after the prompt.
-const std::string kAskInput = " \r\n Enter name of the input data file : ";
-const std::string kAskHead = " \r\n Enter the number of header lines : ";
-const std::string kAskLine = " \r\n Enter the line column number : ";
-const std::string kAskX = " \r\n Enter the X column number : ";
-const std::string kAskY = " \r\n Enter the Y column number : ";
-const std::string kAskList = " \r\n Enter name of the (optional) output data file : ";
 const std::string kAskNumbers = kAskHead + kAskLine + kAskX + kAskY;
 const std::string kAskAll = kAskInput + kAskNumbers + kAskList;
 
 const std::string kMissing = " that file does not exist\r\n";
 
-// " Processing the data file" and the summary count line for n segments.
-std::string processed(int segments) { return kAnnouncement + complete(segments); }
+// What a run that completes writes after the dialogue: the announcement,
+// then the summary line.
+std::string announced_complete(int segments) { return kAnnouncement + complete(segments); }
 
 std::string report(int number, const std::string& message, int unit, const std::string& file) {
   return ::report(number, message + ", unit " + std::to_string(unit) + ", file " + file);
@@ -106,16 +100,6 @@ std::string first_line(const std::string& s) {
 struct Scratch {
   TempDir dir;
   Scratch() { write_file(dir.file("in.xyz"), "H\nL1 1 2\n"); }
-  SpawnResult run(const std::vector<std::string>& args, const std::string& input = "",
-                  std::function<void()> in_child = nullptr, bool stdin_closed = false) const {
-    SpawnOptions o;
-    o.args = args;
-    o.cwd = dir.path();
-    o.input = input;
-    o.in_child = std::move(in_child);
-    o.stdin_closed = stdin_closed;
-    return run_segmentor(o);
-  }
 };
 
 #ifndef _WIN32
@@ -179,8 +163,8 @@ TEST(DriverDialogue, ParametersFromArgumentsAndPromptsInOrder) {
   for (const NormalCase& c : cases) {
     SCOPED_TRACE(c.what);
     Scratch s;
-    SpawnResult r = s.run(c.args, c.input);
-    EXPECT_EQ(r.out, banner_and_usage() + c.prompts + processed(c.segments));
+    SpawnResult r = run_in(s.dir.path(), c.args, c.input);
+    EXPECT_EQ(r.out, banner_and_usage() + c.prompts + announced_complete(c.segments));
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exit_code(), 0);
     EXPECT_EQ(list_dir(s.dir.path()), c.files);
@@ -189,7 +173,7 @@ TEST(DriverDialogue, ParametersFromArgumentsAndPromptsInOrder) {
 
 TEST(DriverDialogue, ListFileGetsTheHeaderAndTheRecord) {
   Scratch s;
-  SpawnResult r = s.run({"in.xyz", "1", "1", "2", "3"}, "out.lst\n");
+  SpawnResult r = run_in(s.dir.path(), {"in.xyz", "1", "1", "2", "3"}, "out.lst\n");
   EXPECT_EQ(r.exit_code(), 0);
   EXPECT_EQ(read_file(s.dir.file("out.lst")), "H\r\nL1 1 2   0\r\n");
 }
@@ -206,22 +190,22 @@ TEST(DriverDialogue, LongNamesAreUsedWhole) {
     std::string out;  // after the banner and usage
     Names files;      // sorted
   } cases[] = {
-      {"81-character input argument", name81, {name81, "1", "1", "2", "3", ""}, "", processed(1),
+      {"81-character input argument", name81, {name81, "1", "1", "2", "3", ""}, "", announced_complete(1),
        {"L1.dat", name81, "in.xyz"}},
       {"its first 80 characters name another file", name80, {name81, "1", "1", "2", "3", ""}, "", "",
        {name80, "in.xyz"}},
-      {"150-character input argument", in150, {in150, "1", "1", "2", "3", ""}, "", processed(1),
+      {"150-character input argument", in150, {in150, "1", "1", "2", "3", ""}, "", announced_complete(1),
        {"L1.dat", in150, "in.xyz"}},
-      {"150-character list file argument", "", {"in.xyz", "1", "1", "2", "3", list150}, "", processed(1),
+      {"150-character list file argument", "", {"in.xyz", "1", "1", "2", "3", list150}, "", announced_complete(1),
        {"L1.dat", "in.xyz", list150}},
       {"150-character list file reply", "", {"in.xyz", "1", "1", "2", "3"}, list150 + "\n",
-       kAskList + processed(1), {"L1.dat", "in.xyz", list150}},
+       kAskList + announced_complete(1), {"L1.dat", "in.xyz", list150}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Scratch s;
     if (!c.existing.empty()) write_file(s.dir.file(c.existing), "H\nL1 1 2\n");
-    SpawnResult r = s.run(c.args, c.input);
+    SpawnResult r = run_in(s.dir.path(), c.args, c.input);
     EXPECT_EQ(r.out, banner_and_usage() + c.out);
     EXPECT_EQ(r.err, c.out.empty() ? kMissing : "");
     EXPECT_EQ(r.exit_code(), c.out.empty() ? 1 : 0);
@@ -242,13 +226,14 @@ TEST(DriverDialogue, HelpAndVersionAsTheOnlyArgument) {
   } cases[] = {
       {{"--help"}, banner_and_usage(), {"--help", "in.xyz"}},
       {{"--version"}, "segmentor " + std::string(kVersion) + "\r\n", {"--help", "in.xyz"}},
-      {{"./--help", "1", "1", "2", "3", ""}, banner_and_usage() + processed(1), {"--help", "L1.dat", "in.xyz"}},
+      {{"./--help", "1", "1", "2", "3", ""}, banner_and_usage() + announced_complete(1),
+       {"--help", "L1.dat", "in.xyz"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0]);
     Scratch s;
     write_file(s.dir.file("--help"), "H\nL1 1 2\n");
-    SpawnResult r = s.run(c.args);
+    SpawnResult r = run_in(s.dir.path(), c.args);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exit_code(), 0);
@@ -273,11 +258,8 @@ TEST(DriverInputName, QuotedReplyKeepsInnerBlankUnquotedStopsAtIt) {
     TempDir dir;
     write_file(dir.file("my"), "H\nM1 1 2\n");
     write_file(dir.file("my data.xyz"), "H\nD1 1 2\n");
-    SpawnOptions o;
-    o.cwd = dir.path();
-    o.input = std::string(c.reply) + "1\n1\n2\n3\n\n";
-    SpawnResult r = run_segmentor(o);
-    EXPECT_EQ(r.out, banner_and_usage() + kAskAll + processed(1));
+    SpawnResult r = run_in(dir.path(), {}, std::string(c.reply) + "1\n1\n2\n3\n\n");
+    EXPECT_EQ(r.out, banner_and_usage() + kAskAll + announced_complete(1));
     EXPECT_EQ(r.exit_code(), 0);
     EXPECT_EQ(list_dir(dir.path()), c.files);
   }
@@ -293,11 +275,8 @@ TEST(DriverInputName, TypedNameWithSlashesIsReadWhole) {
   for (const std::string& reply : std::vector<std::string>{"sub/in.xyz", up + "/sub/in.xyz", abs + "/sub/in.xyz"}) {
     SCOPED_TRACE(reply);
     std::filesystem::remove(dir.file("S1.dat"));
-    SpawnOptions o;
-    o.cwd = dir.path();
-    o.input = reply + "\n1\n1\n2\n3\n\n";
-    SpawnResult r = run_segmentor(o);
-    EXPECT_EQ(r.out, banner_and_usage() + kAskAll + processed(1));
+    SpawnResult r = run_in(dir.path(), {}, reply + "\n1\n1\n2\n3\n\n");
+    EXPECT_EQ(r.out, banner_and_usage() + kAskAll + announced_complete(1));
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exit_code(), 0);
     EXPECT_EQ(read_file(dir.file("S1.dat")), "H\r\nS1 1 2   0\r\n");
@@ -308,8 +287,8 @@ TEST(DriverInputName, DirectoryPassesTheCheckThenFailsToOpen) {
   Scratch s;
   std::filesystem::create_directory(s.dir.file("sub"));
   std::string abs = std::filesystem::canonical(s.dir.path()).string() + kDirSeparator + "sub";
-  SpawnResult r = s.run({"sub", "1", "1", "2", "3", ""});
-  const std::string expected = banner_and_usage() + plain(" Processing the data file");
+  SpawnResult r = run_in(s.dir.path(), {"sub", "1", "1", "2", "3", ""});
+  const std::string expected = banner_and_usage() + kAnnouncement;
   EXPECT_EQ(r.out, expected);
   EXPECT_EQ(first_line(r.err), report(9, "permission to access file denied", 10, abs));
   EXPECT_EQ(r.exit_code(), failure_status(9));
@@ -343,7 +322,7 @@ TEST(DriverExistence, MissingInputStopsBeforeAnyNumberIsRead) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Scratch s;
-    SpawnResult r = s.run(c.args, c.input);
+    SpawnResult r = run_in(s.dir.path(), c.args, c.input);
     EXPECT_EQ(r.out, banner_and_usage() + c.prompts);
     EXPECT_EQ(r.err, kMissing);
     EXPECT_EQ(r.exit_code(), 1);
@@ -355,7 +334,7 @@ TEST(DriverExistence, MissingInputStopsBeforeAnyNumberIsRead) {
 #ifndef _WIN32
 TEST(DriverExistence, StopMessageThatCannotBeWrittenIsFailure38) {
   Scratch s;
-  SpawnResult r = s.run({"nope.xyz", "1", "1", "2", "3", ""}, "",
+  SpawnResult r = run_in(s.dir.path(), {"nope.xyz", "1", "1", "2", "3", ""}, "",
                         [] { redirect(2, "/dev/full"); });
   EXPECT_EQ(r.out, banner_and_usage());
   EXPECT_EQ(r.term_signal(), 0);
@@ -410,7 +389,7 @@ TEST(DriverValidation, FirstInvalidNumberGivesItsMessageOnly) {
         args.insert(args.end(), c.numbers.begin(), c.numbers.end());
         args.push_back("out.lst");
       }
-      SpawnResult r = s.run(args, input);
+      SpawnResult r = run_in(s.dir.path(), args, input);
       EXPECT_EQ(r.out, banner_and_usage() + prompts + plain(c.message));
       EXPECT_EQ(r.err, "");
       EXPECT_EQ(r.exit_code(), 1);
@@ -460,12 +439,12 @@ TEST(DriverFailures, MalformedNumbersAndEndOfInput) {
       {{"in.xyz"}, "1\n1\n2\n3\n", kAskNumbers + kAskList, 24, eof, -4, "CONIN$"},
       {{"in.xyz", "1", "1", "2", "3"}, "", kAskList, 24, eof, -4, "CONIN$"},
       // a name longer than the platform accepts, shown whole
-      {{"in.xyz", "1", "1", "2", "3", kBeyondPathMax}, "", plain(" Processing the data file"), 43,
+      {{"in.xyz", "1", "1", "2", "3", kBeyondPathMax}, "", kAnnouncement, 43,
        "file name specification error", 11, beyond_path_max_shown()},
       // a list file name of NULs, after blanks or not, is the empty name
-      {{"in.xyz", "1", "1", "2", "3"}, std::string("\0\n", 2), kAskList + plain(" Processing the data file"), 29,
+      {{"in.xyz", "1", "1", "2", "3"}, std::string("\0\n", 2), kAskList + kAnnouncement, 29,
        "file not found", 11, ""},
-      {{"in.xyz", "1", "1", "2", "3"}, std::string(" \0 \n", 4), kAskList + plain(" Processing the data file"),
+      {{"in.xyz", "1", "1", "2", "3"}, std::string(" \0 \n", 4), kAskList + kAnnouncement,
        29, "file not found", 11, ""},
   };
   for (const auto& c : cases) {
@@ -473,7 +452,7 @@ TEST(DriverFailures, MalformedNumbersAndEndOfInput) {
     for (const std::string& a : c.args) trace += "[" + a + "] ";
     SCOPED_TRACE(trace + "stdin [" + c.input + "]");
     Scratch s;
-    SpawnResult r = s.run(c.args, c.input);
+    SpawnResult r = run_in(s.dir.path(), c.args, c.input);
     const std::string expected = banner_and_usage() + c.prompts;
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(first_line(r.err), report(c.number, c.message, c.unit, c.file));
@@ -487,7 +466,7 @@ TEST(DriverFailures, MalformedNumbersAndEndOfInput) {
 // not fail, so nothing at all follows the prompt on standard output.
 TEST(DriverFailures, CompleteTracebackAddsNothingToStandardOutput) {
   Scratch s;
-  SpawnResult r = s.run({"in.xyz"}, "abc\n");
+  SpawnResult r = run_in(s.dir.path(), {"in.xyz"}, "abc\n");
   ASSERT_EQ(r.exit_code(), failure_status(59));
   size_t main_row = r.err.find("  SEGMENTOR  ");
   size_t rows = 0;
@@ -513,7 +492,7 @@ TEST(DriverFailures, RefusedConsoleReadIs39) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.prompts);
     Scratch s;
-    SpawnResult r = s.run(c.args, "", nullptr, /*stdin_closed=*/true);
+    SpawnResult r = run_in(s.dir.path(), c.args, "", {}, Stdin::write_only);
     const std::string expected = banner_and_usage() + c.prompts;
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(first_line(r.err), report(39, "error during read", -4, "CONIN$"));
@@ -524,16 +503,9 @@ TEST(DriverFailures, RefusedConsoleReadIs39) {
 #ifndef _WIN32
 TEST(DriverFailures, RefusedConsoleWriteIs38) {
   std::function<void()> full = [] { redirect(1, "/dev/full"); };
-  std::function<void()> closed_pipe = [] {
-    int p[2];
-    if (pipe(p) != 0) _exit(125);
-    close(p[0]);
-    dup2(p[1], 1);
-    close(p[1]);
-  };
-  for (const auto& in_child : {full, closed_pipe}) {
+  for (const auto& in_child : {full, std::function<void()>(output_to_closed_pipe)}) {
     Scratch s;
-    SpawnResult r = s.run({"in.xyz", "1", "1", "2", "3", ""}, "", in_child);
+    SpawnResult r = run_in(s.dir.path(), {"in.xyz", "1", "1", "2", "3", ""}, "", in_child);
     EXPECT_EQ(first_line(r.err), report(38, "error during write", -1, "CONOUT$"));
     EXPECT_EQ(r.term_signal(), 0);
     EXPECT_EQ(r.exit_code(), failure_status(38));

@@ -20,7 +20,7 @@ TEST(ReadmeExample, SameBytesOnEveryPlatform) {
   std::filesystem::create_directory(examples);
   std::filesystem::create_directory(run);
   write_file(examples + kDirSeparator + "survey.xyz", read_file(EXAMPLE_INPUT));
-  SpawnResult r = run_segmentor(SpawnOptions{{"../examples/survey.xyz", "1", "1", "2", "3", "survey.lst"}, run, "", false, {}});
+  SpawnResult r = run_in(run, {"../examples/survey.xyz", "1", "1", "2", "3", "survey.lst"});
 
   std::string out = read_file(kExpected + "/stdout");
   size_t row = out.find(kVersionLead);

@@ -5,19 +5,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #ifndef _WIN32
-#include <fcntl.h>
-#include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
 
-#include <algorithm>
 #include <filesystem>
-#include <functional>
-#include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #ifndef _WIN32
@@ -29,8 +23,8 @@ namespace {
 
 std::string system_line(const std::string& text) { return "runlib: " + text + "\r\r\n"; }
 
-void expect_err_start(const Outcome& o, const std::string& want) {
-  EXPECT_EQ(o.r.err.substr(0, want.size()), want);
+void expect_err_start(const SpawnResult& r, const std::string& want) {
+  EXPECT_EQ(r.err.substr(0, want.size()), want);
 }
 
 std::string ten_old_lines() {
@@ -39,8 +33,8 @@ std::string ten_old_lines() {
   return s;
 }
 
-const std::vector<std::string> kNoList{"0", "1", "2", "3", " "};
-const std::vector<std::string> kList{"0", "1", "2", "3", "list.lst"};
+const std::vector<std::string> kNoList{"in.xyz", "0", "1", "2", "3", " "};
+const std::vector<std::string> kList{"in.xyz", "0", "1", "2", "3", "list.lst"};
 
 TEST(RecordFiles, ExistingOutputFilesAreCutAtTheFirstWrite) {
   const std::string input = "L1 0 0\nL1 0 1\n";
@@ -50,9 +44,9 @@ TEST(RecordFiles, ExistingOutputFilesAreCutAtTheFirstWrite) {
     TempDir d;
     write_file(d.file("in.xyz"), input);
     write_file(d.file(existing), ten_old_lines());
-    Outcome o = run_in(d.path(), "in.xyz", kList);
-    EXPECT_EQ(o.r.exit_code(), 0);
-    EXPECT_EQ(o.console, complete(1));
+    SpawnResult r = run_in(d.path(), kList);
+    EXPECT_EQ(r.exit_code(), 0);
+    EXPECT_EQ(console(r), complete(1));
     expect_files(d.path(), {{"in.xyz", input}, {"list.lst", two}, {"L1.dat", two}});
   }
 }
@@ -71,10 +65,10 @@ TEST(RecordFiles, ExistingListFileKeptWhenNothingIsWritten) {
     TempDir d;
     write_file(d.file("in.xyz"), c.input);
     write_file(d.file("list.lst"), ten_old_lines());
-    Outcome o = run_in(d.path(), "in.xyz", {c.nhead, "1", "2", "3", "list.lst"});
-    EXPECT_EQ(o.r.exit_code(), 0);
-    EXPECT_EQ(o.console, complete(0));
-    EXPECT_EQ(o.r.err, "");
+    SpawnResult r = run_in(d.path(), {"in.xyz", c.nhead, "1", "2", "3", "list.lst"});
+    EXPECT_EQ(r.exit_code(), 0);
+    EXPECT_EQ(console(r), complete(0));
+    EXPECT_EQ(r.err, "");
     expect_files(d.path(), {{"in.xyz", c.input}, {"list.lst", ten_old_lines()}});
   }
 }
@@ -106,10 +100,10 @@ TEST(RecordFiles, SecondConnectionToOneFileIsRefused) {
 #endif
       std::filesystem::create_symlink("in.xyz", d.file("link.xyz"));
     }
-    Outcome o = run_in(d.path(), c.infile, {"1", "1", "2", "3", c.list});
-    EXPECT_EQ(o.r.exit_code(), failure_status(30));
-    EXPECT_EQ(o.console, "");
-    expect_err_start(o, system_line(kBusyText) +
+    SpawnResult r = run_in(d.path(), {c.infile, "1", "1", "2", "3", c.list});
+    EXPECT_EQ(r.exit_code(), failure_status(30));
+    EXPECT_EQ(console(r), "");
+    expect_err_start(r, system_line(kBusyText) +
                             report(30, "open failure, unit " + std::to_string(c.unit) + ", file " +
                                            d.file(c.unit_file)));
     Files after = c.after;
@@ -122,10 +116,10 @@ TEST(RecordFiles, SecondConnectionToOneFileIsRefused) {
 TEST(RecordFiles, DirectoryAsInputIsRefused) {
   TempDir d;
   ASSERT_TRUE(std::filesystem::create_directory(d.file("adir")));
-  Outcome o = run_in(d.path(), "adir", kList);
-  EXPECT_EQ(o.r.exit_code(), failure_status(9));
-  EXPECT_EQ(o.console, "");
-  expect_err_start(o, report(9, "permission to access file denied, unit 10, file " + d.file("adir")));
+  SpawnResult r = run_in(d.path(), {"adir", "0", "1", "2", "3", "list.lst"});
+  EXPECT_EQ(r.exit_code(), failure_status(9));
+  EXPECT_EQ(console(r), "");
+  expect_err_start(r, report(9, "permission to access file denied, unit 10, file " + d.file("adir")));
   expect_files(d.path(), {});
 }
 
@@ -135,10 +129,10 @@ TEST(RecordFiles, DirectoryAsInputIsRefused) {
 TEST(RecordFiles, FullDeviceAsListFile) {
   TempDir d;
   write_file(d.file("in.xyz"), "HDR\nL1 0 0\n");
-  Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "/dev/full"});
-  EXPECT_EQ(o.r.exit_code(), failure_status(38));
-  EXPECT_EQ(o.console, "");
-  expect_err_start(o, system_line("No space left on device") +
+  SpawnResult r = run_in(d.path(), {"in.xyz", "1", "1", "2", "3", "/dev/full"});
+  EXPECT_EQ(r.exit_code(), failure_status(38));
+  EXPECT_EQ(console(r), "");
+  expect_err_start(r, system_line("No space left on device") +
                           report(38, "error during write, unit 11, file /dev/full"));
   expect_files(d.path(), {{"in.xyz", "HDR\nL1 0 0\n"}});
 }
@@ -154,10 +148,10 @@ TEST(RecordFiles, ReadOnlyLineFileEndsRunAtItsFirstWrite) {
   write_file(d.file("L1.dat"), "old\r\n");
   ASSERT_EQ(chmod(d.file("L1.dat").c_str(), 0444), 0);
   ASSERT_EQ(chmod(d.path().c_str(), 0777), 0);
-  Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.lst"}, [] { drop_privileges(); });
-  EXPECT_EQ(o.r.exit_code(), failure_status(47));
-  EXPECT_EQ(o.console, "");
-  expect_err_start(o, "runlib: severe (47): write to READONLY file, unit 12, file " + d.file("L1.dat") + "\r\r\n");
+  SpawnResult r = run_in(d.path(), {"in.xyz", "1", "1", "2", "3", "list.lst"}, "", drop_privileges);
+  EXPECT_EQ(r.exit_code(), failure_status(47));
+  EXPECT_EQ(console(r), "");
+  expect_err_start(r, "runlib: severe (47): write to READONLY file, unit 12, file " + d.file("L1.dat") + "\r\r\n");
   const std::string before = "HDR\r\n" + rec("L0 0 0", 0);
   expect_files(d.path(), {{"in.xyz", input}, {"L0.dat", before}, {"L1.dat", "old\r\n"}, {"list.lst", before}});
 }
@@ -195,21 +189,21 @@ TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
     SCOPED_TRACE(e.how);
     TempDir d;
     write_file(d.file("in.xyz"), input);
-    Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.lst"}, [e] {
+    SpawnResult r = run_in(d.path(), {"in.xyz", "1", "1", "2", "3", "list.lst"}, "", [e] {
       signal(SIGXFSZ, e.sigxfsz);
       rlimit rl{kLimit, kLimit};
       setrlimit(RLIMIT_FSIZE, &rl);
       if (e.interrupt) hook_write("list.lst", 0, e.interrupt);
     });
     if (e.interrupt) {
-      EXPECT_EQ(o.r.term_signal(), e.interrupt);
-      EXPECT_EQ(o.r.err, event_report("control-C"));
+      EXPECT_EQ(r.term_signal(), e.interrupt);
+      EXPECT_EQ(r.err, event_report("control-C"));
     } else {
-      EXPECT_EQ(o.r.exit_code(), failure_status(38));
-      expect_err_start(o, system_line("File too large") +
+      EXPECT_EQ(r.exit_code(), failure_status(38));
+      expect_err_start(r, system_line("File too large") +
                               report(38, "error during write, unit 11, file " + d.file("list.lst")));
     }
-    EXPECT_EQ(o.console, "");
+    EXPECT_EQ(console(r), "");
     for (const std::string name : {"list.lst", "L1.dat"}) {
       SCOPED_TRACE(name);
       std::string got = read_file(d.file(name));
@@ -228,12 +222,12 @@ TEST(RecordFiles, ClosedStandardStreamsAreNotReusedForFiles) {
   TempDir d;
   const std::string input = "HDR\nL1 0 0\nL1 0 1\nL2 N/A 0\n";
   write_file(d.file("in.xyz"), input);
-  Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.lst"}, [] {
+  SpawnResult r = run_in(d.path(), {"in.xyz", "1", "1", "2", "3", "list.lst"}, "", [] {
     close(0);
     close(2);
   });
-  EXPECT_EQ(o.r.exit_code(), failure_status(59));
-  EXPECT_EQ(o.r.err, "");
+  EXPECT_EQ(r.exit_code(), failure_status(59));
+  EXPECT_EQ(r.err, "");
   expect_files(d.path(), {{"in.xyz", input}, {"L1.dat", "HDR\r\n" + rec("L1 0 0", 2)},
                           {"list.lst", "HDR\r\n" + rec("L1 0 0", 2)}});
 }
@@ -250,11 +244,11 @@ TEST(RecordFiles, ListFilePipeWhoseReaderLeaves) {
   write_file(d.file("in.xyz"), input);
   ASSERT_EQ(mkfifo(d.file("list.fifo").c_str(), 0666), 0);
   FifoReader reader(d.file("list.fifo"), 100);
-  Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.fifo"}, [] { alarm(60); });
-  EXPECT_EQ(o.r.term_signal(), 0) << "ended by signal " << o.r.term_signal();
-  EXPECT_EQ(o.r.exit_code(), failure_status(38));
-  EXPECT_EQ(o.console, "");
-  expect_err_start(o, system_line("Broken pipe") +
+  SpawnResult r = run_in(d.path(), {"in.xyz", "1", "1", "2", "3", "list.fifo"});
+  EXPECT_EQ(r.term_signal(), 0) << "ended by signal " << r.term_signal();
+  EXPECT_EQ(r.exit_code(), failure_status(38));
+  EXPECT_EQ(console(r), "");
+  expect_err_start(r, system_line("Broken pipe") +
                           report(38, "error during write, unit 11, file " + d.file("list.fifo")));
   EXPECT_EQ(reader.finish(), full.substr(0, 100));
   std::string line_file = read_file(d.file("L1.dat"));
@@ -263,11 +257,11 @@ TEST(RecordFiles, ListFilePipeWhoseReaderLeaves) {
   EXPECT_TRUE(line_file.ends_with("\r\n"));
 }
 
-// A named pipe as the input, fed in 7-byte pieces that cut lines (and their
-// CR LF) apart: the run reads to its end and every record arrives whole.
+// A pipe named as the input (standard input by its name), fed in 7-byte
+// pieces that cut lines (and their CR LF) apart, each read before the next
+// comes: the run reads to its end and every record arrives whole.
 TEST(RecordFiles, NamedPipeFedInSmallPieces) {
   TempDir d;
-  ASSERT_EQ(mkfifo(d.file("in.xyz").c_str(), 0644), 0);
   std::string input = "Header of a piped survey\r\n", line_file = "Header of a piped survey\r\n";
   std::string list = line_file;
   for (int i = 0; i < 60; ++i) {
@@ -278,28 +272,16 @@ TEST(RecordFiles, NamedPipeFedInSmallPieces) {
     if (i < 30) line_file += out;
   }
   std::string p2_file = "Header of a piped survey\r\n" + list.substr(line_file.size());
-  const std::string path = d.file("in.xyz");
-  std::thread writer([&] {
-    sigset_t pipe_signal;  // a reader that stops early gives EPIPE here
-    sigemptyset(&pipe_signal);
-    sigaddset(&pipe_signal, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe_signal, nullptr);
-    int fd = -1;
-    for (int i = 0; i < 10000 && fd < 0; ++i)
-      if ((fd = open(path.c_str(), O_WRONLY | O_NONBLOCK)) < 0) usleep(1000);
-    if (fd < 0) return;
-    fcntl(fd, F_SETFL, 0);
-    for (size_t p = 0; p < input.size(); p += 7) {
-      if (write(fd, input.data() + p, std::min<size_t>(7, input.size() - p)) < 0) break;
-      usleep(300);
-    }
-    close(fd);
-  });
-  Outcome o = run_in(d.path(), "in.xyz", {"1", "1", "2", "3", "list.lst"});
-  writer.join();
-  EXPECT_EQ(o.r.exit_code(), 0);
-  EXPECT_EQ(o.r.err, "");
-  EXPECT_EQ(o.console, " Processed: P1    29\r\n" + complete(2));
+  Child run({.args = {"/dev/stdin", "1", "1", "2", "3", "list.lst"}, .cwd = d.path(), .stdin_is = Stdin::pipe});
+  for (size_t p = 0; p < input.size(); p += 7) {
+    run.feed(input.substr(p, 7));
+    ASSERT_TRUE(run.wait_until_read()) << run.so_far().err;
+  }
+  run.close_input();
+  SpawnResult r = run.finish();
+  EXPECT_EQ(r.exit_code(), 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(console(r), count_line("P1", 29) + complete(2));
   expect_files(d.path(), {{"P1.dat", line_file}, {"P2.dat", p2_file}, {"list.lst", list}});
 }
 
@@ -324,9 +306,9 @@ TEST(RecordFiles, BlockSizedInputWithoutFinalLineEnd) {
     ASSERT_EQ(input.size(), size);
     TempDir d;
     write_file(d.file("in.xyz"), input);
-    Outcome o = run_in(d.path(), "in.xyz", kNoList);
-    EXPECT_EQ(o.r.exit_code(), 0);
-    EXPECT_EQ(o.console, complete(1));
+    SpawnResult r = run_in(d.path(), kNoList);
+    EXPECT_EQ(r.exit_code(), 0);
+    EXPECT_EQ(console(r), complete(1));
     expect_files(d.path(), {{"in.xyz", input}, {"L1.dat", expected}});
   }
 }

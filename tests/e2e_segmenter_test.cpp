@@ -21,7 +21,6 @@
 namespace {
 
 std::string txt(const std::string& text) { return text + "\r\n"; }
-std::string processed(const std::string& id, int n) { return " Processed: " + id + field(n, 6) + "\r\n"; }
 const std::string kNa = report(59, "list-directed I/O syntax error, unit -5, file Internal List-Directed Read");
 
 // The line after the report line of a field that cannot be read, for a line
@@ -50,6 +49,13 @@ void PrintTo(const SegCase& c, std::ostream* os) { *os << c.name; }
 const std::vector<std::string> kPlain{"0", "1", "2", "3", " "};
 const std::vector<std::string> kHead1{"1", "1", "2", "3", " "};
 const std::vector<std::string> kHead1List{"1", "1", "2", "3", "list.lst"};
+
+// The arguments of a run on in.xyz with these parameters.
+std::vector<std::string> on_input(const std::vector<std::string>& params) {
+  std::vector<std::string> args{"in.xyz"};
+  args.insert(args.end(), params.begin(), params.end());
+  return args;
+}
 
 // A walk whose steps exercise every direction rule and tie; each record is
 // written with the code of the step to the next one, the last repeats it.
@@ -117,14 +123,14 @@ std::vector<SegCase> cases() {
       {"WorkedExample", "LINE X Y\nL1 100 200\nL1 110 200\nL1 110 215\nL2 0 0\nL2 0 -5\n", kHead1,
        {{"L1.dat", txt("LINE X Y") + rec("L1 100 200", 1) + rec("L1 110 200", 2) + rec("L1 110 215", 2)},
         {"L2.dat", txt("LINE X Y") + rec("L2 0 0", 4) + rec("L2 0 -5", 4)}},
-       processed("L1", 2) + complete(2)},
+       count_line("L1", 2) + complete(2)},
       {"ListFileHeadersOnceEveryRecord", "Survey 2005  \n\nX,Y\tZ \nL1 100 200\nL1 110 200\nL2 0 0\n",
        {"3", "1", "2", "3", "list.lst"},
        {{"L1.dat", txt("Survey 2005") + txt("") + txt("X,Y\tZ") + rec("L1 100 200", 1) + rec("L1 110 200", 1)},
         {"L2.dat", txt("Survey 2005") + txt("") + txt("X,Y\tZ") + rec("L2 0 0", 1)},
         {"list.lst", txt("Survey 2005") + txt("") + txt("X,Y\tZ") + rec("L1 100 200", 1) + rec("L1 110 200", 1) +
                          rec("L2 0 0", 1)}},
-       processed("L1", 1) + complete(2)},
+       count_line("L1", 1) + complete(2)},
       {"SeparatorsBecomeBlanks",
        "L1,100.5,200.25\n   \n\n  L1 \t 100.5 ,, 200.25  \nL1\t100.5,,200.25,extra\t,tail  \n", kPlain,
        {{"L1.dat", rec("L1 100.5 200.25", 4) + rec("  L1   100.5    200.25", 4) +
@@ -142,19 +148,19 @@ std::vector<SegCase> cases() {
         {"B.dat", rec("B 0 0", 1) + rec("B 5 0", 1)},
         {"C.dat", rec("C 9 9", 1)},
         {"D.dat", rec("D 1 1", 4) + rec("D 1 0", 4)}},
-       processed("B", 1) + complete(4)},
+       count_line("B", 1) + complete(4)},
       // The identifier column lies beyond the fields of the first record: the
       // step from the start values (-1E32, -1E32) to (0, -1) is a tie -> 2.
       {"BlankIdentifiersBeforeFirstNamed", "HDR\n0 -1\n5 6 L1\n5 9 L1\n", {"1", "3", "1", "2", "list.lst"},
        {{"L1.dat", txt("HDR") + rec("5 6 L1", 2) + rec("5 9 L1", 2)},
         {"list.lst", txt("HDR") + rec("0 -1", 2) + rec("5 6 L1", 2) + rec("5 9 L1", 2)}},
-       processed("", 1) + complete(1)},
+       count_line("", 1) + complete(1)},
       {"TwoBlankIdentifierRecordsFirst", "4 0\n0 0\n3 3\n1 1 L1\n", {"0", "3", "1", "2", "list.lst"},
        {{"L1.dat", rec("1 1 L1", 2)}, {"list.lst", rec("4 0", 3) + rec("0 0", 2) + rec("3 3", 2) + rec("1 1 L1", 2)}},
-       processed("", 3) + complete(1)},
+       count_line("", 3) + complete(1)},
       {"BlankIdentifierAfterNamedSegment", "1 1 L1\n2 1 L1\n3 3\n3 5\n", {"0", "3", "1", "2", " "},
        {{"L1.dat", rec("1 1 L1", 1) + rec("2 1 L1", 1)}, {".dat", rec("3 3", 2) + rec("3 5", 2)}},
-       processed("L1", 1) + complete(2)},
+       count_line("L1", 1) + complete(2)},
       {"IdentifiersDifferingInCase", "L1 0 0\nL1 0 1\nl1 0 2\n", kPlain,
 #ifdef _WIN32
        // one file on a file system that ignores letter case: appended to
@@ -162,7 +168,7 @@ std::vector<SegCase> cases() {
 #else
        {{"L1.dat", l1l1}, {"l1.dat", rec("l1 0 2", 2)}},
 #endif
-       processed("L1", 1) + complete(2)},
+       count_line("L1", 1) + complete(2)},
       // Identifiers differing after character 80 are different lines.
       {"IdentifiersOf80AndMoreCharacters",
        a80 + " 0 0\n" + a80 + " 0 1\n" + a80 + "X 0 1\n" + a80 + "YZ 0 2\nB 0 0\n", kPlain,
@@ -170,7 +176,7 @@ std::vector<SegCase> cases() {
         {a80 + "X.dat", rec(a80 + "X 0 1", 2)},
         {a80 + "YZ.dat", rec(a80 + "YZ 0 2", 2)},
         {"B.dat", rec("B 0 0", 2)}},
-       processed(a80, 1) + complete(4)},
+       count_line(a80, 1) + complete(4)},
       {"RecordsLongerThan1024AreWhole", long1 + "\n" + long2 + "\nL1 0 2\n", kPlain,
        {{"L1.dat", rec(long1, 2) + rec(long2, 2) + rec("L1 0 2", 2)}}, complete(1)},
       whole_long_lines(),
@@ -201,11 +207,11 @@ std::vector<SegCase> cases() {
       {"RepeatedIdentifierAppends", "HDR\nL1 0 0\nL1 1 0\nL2 5 5\nL1 7 7\nL1 7 9\n", kHead1,
        {{"L1.dat", txt("HDR") + rec("L1 0 0", 1) + rec("L1 1 0", 1) + rec("L1 7 7", 2) + rec("L1 7 9", 2)},
         {"L2.dat", txt("HDR") + rec("L2 5 5", 1)}},
-       processed("L1", 1) + complete(3)},
+       count_line("L1", 1) + complete(3)},
       {"RepeatedIdentifierReplacesOldFile", "L1 0 0\nL1 1 0\nL2 5 5\nL1 7 7\nL1 7 9\n", kPlain,
        {{"L1.dat", rec("L1 0 0", 1) + rec("L1 1 0", 1) + rec("L1 7 7", 2) + rec("L1 7 9", 2)},
         {"L2.dat", rec("L2 5 5", 1)}},
-       processed("L1", 1) + complete(3), 0, "", {{"L1.dat", old_lines}}},
+       count_line("L1", 1) + complete(3), 0, "", {{"L1.dat", old_lines}}},
       // A line file opened but given no record keeps its old content; the
       // first record written to it replaces that, even when its line returns.
       {"ReturningLineFileFirstWrittenLaterIsReplaced", "x L1\n,\nx L2\ny\n", {"0", "2", "2", "2", " "},
@@ -213,10 +219,10 @@ std::vector<SegCase> cases() {
        {{".dat", "OLD\r\n"}}},
       {"DotSlashNamesTheSameFile", "HDR\nL1 0 0\nL1 0 1\n./L1 0 2\n./L1 0 3\n", kHead1,
        {{"L1.dat", txt("HDR") + l1l1 + rec("./L1 0 2", 2) + rec("./L1 0 3", 2)}},
-       processed("L1", 1) + complete(2), 0, "", {{"L1.dat", old_lines}}},
+       count_line("L1", 1) + complete(2), 0, "", {{"L1.dat", old_lines}}},
       {"UnreadableCoordinateKeepsEarlierRecords", "HDR\nL1 0 0\nL1 0 1\nL2 0 0\nL2 N/A 0\nL2 0 1\n", kHead1List,
        {{"L1.dat", txt("HDR") + l1l1}, {"L2.dat", txt("HDR")}, {"list.lst", txt("HDR") + l1l1}},
-       processed("L1", 1), 59, kNa + place("5: column 2: \"N/A\"")},
+       count_line("L1", 1), 59, kNa + place("5: column 2: \"N/A\"")},
 
   };
   return v;
@@ -229,9 +235,9 @@ TEST_P(SegmenterRuns, ExactFilesAndConsole) {
   TempDir d;
   write_file(d.file("in.xyz"), c.input);
   for (const auto& [n, bytes] : c.before) write_file(d.file(n), bytes);
-  auto [r, console] = run_in(d.path(), "in.xyz", c.params);
+  SpawnResult r = run_in(d.path(), on_input(c.params));
   EXPECT_EQ(r.exit_code(), exit_status(c.status));
-  EXPECT_EQ(c.status == 0 ? console : console, c.console);
+  EXPECT_EQ(console(r), c.console);
   if (c.status == 0) {
     EXPECT_EQ(r.err, "");
   } else {
@@ -281,9 +287,9 @@ TEST(SegmenterFailures, ReportSaysWhereTheFieldLies) {
     SCOPED_TRACE(c.what);
     TempDir d;
     write_file(d.file("in.xyz"), c.input);
-    std::vector<std::string> params = c.params;
-    params.push_back(" ");
-    auto [r, console] = run_in(d.path(), "in.xyz", params);
+    std::vector<std::string> args = on_input(c.params);
+    args.push_back(" ");
+    SpawnResult r = run_in(d.path(), args);
     EXPECT_EQ(r.exit_code(), failure_status(c.number));
     const std::string err = replace_at(
         report(c.number, message.at(c.number) + ", unit -5, file Internal List-Directed Read") + place(c.where),
@@ -322,10 +328,10 @@ TEST(SegmenterPaths, LineFileNames) {
     ASSERT_TRUE(std::filesystem::create_directory(dir + "/sub"));
     const std::string input = "L0 0 0\n" + c.id + " 0 1\n" + c.id + " 0 2\n";
     write_file(dir + "/in.xyz", input);
-    auto [r, console] = run_in(dir, "in.xyz", kPlain);
+    SpawnResult r = run_in(dir, on_input(kPlain));
     EXPECT_EQ(r.exit_code(), exit_status(c.status));
     if (c.status == 0) {
-      EXPECT_EQ(console, complete(2));
+      EXPECT_EQ(console(r), complete(2));
       EXPECT_EQ(r.err, "");
       EXPECT_EQ(read_file(dir + "/" + c.file), rec(c.id + " 0 1", 2) + rec(c.id + " 0 2", 2));
     } else {
@@ -333,7 +339,7 @@ TEST(SegmenterPaths, LineFileNames) {
       for (size_t p; (p = err.find('^')) != std::string::npos;) err.replace(p, 1, parent.path());
       err = replace_at(err, dir);
       EXPECT_EQ(r.err.substr(0, err.size()), err);
-      EXPECT_EQ(console, "");
+      EXPECT_EQ(console(r), "");
       EXPECT_EQ(list_dir(parent.path()), std::vector<std::string>{});
       EXPECT_EQ(list_dir(outside.path()), std::vector<std::string>{});
       EXPECT_EQ(list_dir(dir + "/a"), std::vector<std::string>{});
@@ -355,11 +361,10 @@ TEST(SegmenterFiles, SeparatorOnlyRecordsLeaveNoLineFileOpen) {
   std::string input;
   for (int i = 0; i < 40; ++i) input += "L" + std::to_string(i) + "\n,\n";
   write_file(d.file("in.xyz"), input);
-  SpawnOptions o{{"in.xyz", "0", "1", "1", "1", " "}, d.path(), "", false, [] {
-                   rlimit few{12, 12};
-                   setrlimit(RLIMIT_NOFILE, &few);
-                 }};
-  SpawnResult r = run_segmentor(o);
+  SpawnResult r = run_in(d.path(), {"in.xyz", "0", "1", "1", "1", " "}, "", [] {
+    rlimit few{12, 12};
+    setrlimit(RLIMIT_NOFILE, &few);
+  });
   EXPECT_EQ(r.exit_code(), 0) << r.err;
   EXPECT_EQ(list_dir(d.path()).size(), 42u);  // in.xyz, .dat and L0.dat to L39.dat
   EXPECT_EQ(read_file(d.file("L39.dat")), rec("L39", 0));
@@ -373,9 +378,9 @@ TEST(SegmenterFiles, ReturningLineFileThatIsAPipe) {
   write_file(d.file("in.xyz"), "A 1 2\nB 1 2\nA 3 4\n");
   ASSERT_EQ(mkfifo(d.file("A.dat").c_str(), 0666), 0);
   FifoReader reader(d.file("A.dat"), SIZE_MAX);
-  auto [r, console] = run_in(d.path(), "in.xyz", kPlain);
+  SpawnResult r = run_in(d.path(), on_input(kPlain));
   EXPECT_EQ(r.exit_code(), 0) << r.err;
-  EXPECT_EQ(console, complete(3));
+  EXPECT_EQ(console(r), complete(3));
   EXPECT_EQ(read_file(d.file("B.dat")), rec("B 1 2", 0));
   EXPECT_EQ(reader.finish(), rec("A 1 2", 0) + rec("A 3 4", 0));
 }

@@ -5,14 +5,16 @@
 
 #include "driver/version.h"
 
-const std::string kAnnouncement = "  Processing the data file\r\n";
-
 std::string field(long value, size_t width) {
   std::string s = std::to_string(value);
   return s.size() > width ? std::string(width, '*') : std::string(width - s.size(), ' ') + s;
 }
 
 std::string rec(const std::string& text, int code) { return text + field(code, 4) + "\r\n"; }
+
+std::string count_line(const std::string& id, int records) {
+  return " Processed: " + id + field(records, 6) + "\r\n";
+}
 
 std::string complete(int segments) { return " Processing complete: " + field(segments, 6) + "\r\n"; }
 
@@ -37,14 +39,14 @@ std::string native(std::string name) {
   return name;
 }
 
-Outcome run_in(const std::string& dir, const std::string& infile, const std::vector<std::string>& params,
-               std::function<void()> in_child) {
-  std::vector<std::string> args{infile};
-  args.insert(args.end(), params.begin(), params.end());
-  Outcome o{run_segmentor(SpawnOptions{args, dir, "", false, std::move(in_child)}), ""};
-  size_t p = o.r.out.find(kAnnouncement);
-  o.console = p == std::string::npos ? "<no announcement>" : o.r.out.substr(p + kAnnouncement.size());
-  return o;
+SpawnResult run_in(const std::string& dir, const std::vector<std::string>& args, const std::string& input,
+                   std::function<void()> in_child, Stdin stdin_is) {
+  return run_segmentor({args, dir, input, stdin_is, std::move(in_child)});
+}
+
+std::string console(const SpawnResult& r) {
+  size_t p = r.out.find(kAnnouncement);
+  return p == std::string::npos ? "<no announcement>" : r.out.substr(p + kAnnouncement.size());
 }
 
 void expect_files(const std::string& dir, const Files& want, const std::string& left_out) {

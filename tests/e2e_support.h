@@ -13,13 +13,23 @@
 // File name -> exact bytes.
 using Files = std::map<std::string, std::string>;
 
-// The console line before the records are split.
-extern const std::string kAnnouncement;
+// The console line before the records are split. (Defined here, so that
+// constants of a test made of these are initialised after them.)
+inline const std::string kAnnouncement = "  Processing the data file\r\n";
+// The prompts, each after an empty plain line; no line end after a prompt.
+inline const std::string kAskInput = " \r\n Enter name of the input data file : ";
+inline const std::string kAskHead = " \r\n Enter the number of header lines : ";
+inline const std::string kAskLine = " \r\n Enter the line column number : ";
+inline const std::string kAskX = " \r\n Enter the X column number : ";
+inline const std::string kAskY = " \r\n Enter the Y column number : ";
+inline const std::string kAskList = " \r\n Enter name of the (optional) output data file : ";
 
 // `value` right-aligned in `width` characters, or `width` asterisks.
 std::string field(long value, size_t width);
-// A coded record, and the summary line.
+// A coded record, the count line of a segment that ended, and the summary
+// line.
 std::string rec(const std::string& text, int code);
+std::string count_line(const std::string& id, int records);
 std::string complete(int segments);
 // The banner's version row as this build writes it, 44 characters: for 1.0
 // on Linux "*               Version 1.0 (Linux)        *".
@@ -37,14 +47,11 @@ std::string report(int number, const std::string& text);
 // to <event> event" and CR CR LF.
 std::string event_report(const std::string& event);
 
-struct Outcome {
-  SpawnResult r;
-  std::string console;  // standard output after the announcement
-};
-
-// Runs the program in dir with infile and the five other parameters.
-Outcome run_in(const std::string& dir, const std::string& infile, const std::vector<std::string>& params,
-               std::function<void()> in_child = {});
+// Runs the program in dir with these arguments and standard input.
+SpawnResult run_in(const std::string& dir, const std::vector<std::string>& args, const std::string& input = "",
+                   std::function<void()> in_child = {}, Stdin stdin_is = Stdin::file);
+// Standard output after the announcement ("<no announcement>" without one).
+std::string console(const SpawnResult& r);
 
 // Every regular file in dir but `left_out`, with its exact bytes.
 void expect_files(const std::string& dir, const Files& want, const std::string& left_out = "");

@@ -57,12 +57,12 @@ TEST(WindowsFiles, ListFileHeldByAnotherProgramIsRefusedWithTheSystemLine) {
   HANDLE held = CreateFileA(dir.file("held.lst").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  Outcome o = run_in(dir.path(), "in.xyz", {"1", "1", "2", "3", "held.lst"});
+  SpawnResult r = run_in(dir.path(), {"in.xyz", "1", "1", "2", "3", "held.lst"});
   CloseHandle(held);
-  EXPECT_EQ(o.r.exit_code(), failure_status(30));
-  EXPECT_TRUE(o.r.err.starts_with(system_line(ERROR_SHARING_VIOLATION) +
+  EXPECT_EQ(r.exit_code(), failure_status(30));
+  EXPECT_TRUE(r.err.starts_with(system_line(ERROR_SHARING_VIOLATION) +
                                   report(30, "open failure, unit 11, file " + dir.file("held.lst"))))
-      << o.r.err;
+      << r.err;
   expect_files(dir.path(), {{"held.lst", "old\r\n"}}, "in.xyz");
 }
 
@@ -75,11 +75,11 @@ TEST(WindowsFiles, LineNamesLeavingTheFolderAre43BeforeAnyOpen) {
   for (std::string id : {"..\\x", "../x", "C:x", "\\x", "L1:s", "CON", "con", "nul.txt", "COM1", "lpt9.log",
                          "CONIN$", "sub\\..\\x", "sub/AUX"}) {
     write_file(inner + "\\in.xyz", "H\n" + id + " 1 2\n");
-    Outcome o = run_in(inner, "in.xyz", {"1", "1", "2", "3", " "});
-    EXPECT_EQ(o.r.exit_code(), failure_status(43)) << id;
-    EXPECT_TRUE(o.r.err.starts_with(
+    SpawnResult r = run_in(inner, {"in.xyz", "1", "1", "2", "3", " "});
+    EXPECT_EQ(r.exit_code(), failure_status(43)) << id;
+    EXPECT_TRUE(r.err.starts_with(
         report(43, "file name specification error, unit 12, file " + resolved_in(inner, id + ".dat"))))
-        << id << "\n" << o.r.err;
+        << id << "\n" << r.err;
     expect_files(inner, {}, "in.xyz");
     expect_files(dir.path(), {});
   }
@@ -119,13 +119,13 @@ TEST(WindowsFiles, NamesTheFileApiCannotTakeWholeAreRefused) {
       ASSERT_TRUE(h != INVALID_HANDLE_VALUE && WriteFile(h, input.data(), input.size(), &put, nullptr));
       CloseHandle(h);
     }
-    Outcome o = run_in(dir.path(), c.infile, {"1", "1", "2", "3", c.list});
+    SpawnResult r = run_in(dir.path(), {c.infile, "1", "1", "2", "3", c.list});
     if (c.unit == 10) DeleteFileW(wide.c_str());
     std::string want = c.unit == 10 ? " that file does not exist\r\n"
                                     : report(43, "file name specification error, unit " + std::to_string(c.unit) +
                                                      ", file " + dir.file(c.shown));
-    EXPECT_EQ(o.r.exit_code(), exit_status(c.unit == 10 ? 1 : 43)) << c.label;
-    EXPECT_TRUE(o.r.err.starts_with(want)) << c.label << "\n" << o.r.err.substr(0, 400);
+    EXPECT_EQ(r.exit_code(), exit_status(c.unit == 10 ? 1 : 43)) << c.label;
+    EXPECT_TRUE(r.err.starts_with(want)) << c.label << "\n" << r.err.substr(0, 400);
     expect_files(dir.path(), {}, "in.xyz");
   }
 }
@@ -136,20 +136,20 @@ TEST(WindowsFiles, FullDiskGives38WithTheSystemsText) {
   if (!full_device_present()) GTEST_SKIP() << "no full device at " << kFullDevice;
   TempDir dir;
   write_file(dir.file("in.xyz"), kInput);
-  Outcome o = run_in(dir.path(), "in.xyz", {"1", "1", "2", "3", kFullDevice});
-  EXPECT_EQ(o.r.exit_code(), failure_status(38));
-  EXPECT_TRUE(o.r.err.starts_with(system_line(ERROR_DISK_FULL) +
+  SpawnResult r = run_in(dir.path(), {"in.xyz", "1", "1", "2", "3", kFullDevice});
+  EXPECT_EQ(r.exit_code(), failure_status(38));
+  EXPECT_TRUE(r.err.starts_with(system_line(ERROR_DISK_FULL) +
                                   report(38, "error during write, unit 11, file " + std::string(kFullDevice))))
-      << o.r.err;
+      << r.err;
 }
 
 TEST(WindowsFiles, LineFileInAMissingFolderIs29) {
   TempDir dir;
   write_file(dir.file("in.xyz"), "H\nnosub/L1 1 2\n");
-  Outcome o = run_in(dir.path(), "in.xyz", {"1", "1", "2", "3", " "});
-  EXPECT_EQ(o.r.exit_code(), failure_status(29));
-  EXPECT_TRUE(o.r.err.starts_with(report(29, "file not found, unit 12, file " + dir.file("nosub\\L1.dat"))))
-      << o.r.err;
+  SpawnResult r = run_in(dir.path(), {"in.xyz", "1", "1", "2", "3", " "});
+  EXPECT_EQ(r.exit_code(), failure_status(29));
+  EXPECT_TRUE(r.err.starts_with(report(29, "file not found, unit 12, file " + dir.file("nosub\\L1.dat"))))
+      << r.err;
 }
 
 TEST(WindowsFiles, ListFileOnADriveThatIsNotThereIs42) {
@@ -160,9 +160,9 @@ TEST(WindowsFiles, ListFileOnADriveThatIsNotThereIs42) {
   const std::string list = std::string(1, letter) + ":\\survey.lst";
   TempDir dir;
   write_file(dir.file("in.xyz"), kInput);
-  Outcome o = run_in(dir.path(), "in.xyz", {"1", "1", "2", "3", list});
-  EXPECT_EQ(o.r.exit_code(), failure_status(42));
-  EXPECT_TRUE(o.r.err.starts_with(report(42, "no such device, unit 11, file " + list))) << o.r.err;
+  SpawnResult r = run_in(dir.path(), {"in.xyz", "1", "1", "2", "3", list});
+  EXPECT_EQ(r.exit_code(), failure_status(42));
+  EXPECT_TRUE(r.err.starts_with(report(42, "no such device, unit 11, file " + list))) << r.err;
 }
 
 // A batch file sees the whole status word in %ERRORLEVEL%, negative for a

@@ -2,35 +2,51 @@
 #include "tests/fifo_reader.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 FifoReader::FifoReader(const std::string& path, size_t limit) : path_(path) {
-  thread_ = std::thread([this, limit] {
-    while (!stop_ && got_.size() < limit) {
-      int fd = open(path_.c_str(), O_RDONLY);  // waits for a writer
-      if (fd < 0) break;
-      char buf[4096];
-      for (ssize_t n; got_.size() < limit && (n = read(fd, buf, std::min(sizeof buf, limit - got_.size()))) > 0;)
-        got_.append(buf, static_cast<size_t>(n));
-      close(fd);
+  if (pipe2(stop_, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  thread_ = std::thread([this, limit] { read_all(limit); });
+}
+
+// Opened without waiting for a writer, the pipe shows its end only after a
+// writer has come and gone; until then only a stop ends the wait. A writer
+// still has what it wrote read before the stop is taken.
+void FifoReader::read_all(size_t limit) {
+  char buf[4096];
+  while (got_.size() < limit) {
+    int fd = open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    for (bool writer_left = false; !writer_left && got_.size() < limit;) {
+      pollfd fds[2] = {{fd, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+      if (poll(fds, 2, -1) < 0) continue;
+      if (fds[0].revents) {
+        ssize_t n = read(fd, buf, std::min(sizeof buf, limit - got_.size()));
+        if (n > 0) got_.append(buf, static_cast<size_t>(n));
+        writer_left = n == 0;
+      } else if (fds[1].revents) {
+        close(fd);
+        return;
+      }
     }
-    done_ = true;
-  });
+    close(fd);
+  }
 }
 
 const std::string& FifoReader::finish() {
-  stop_ = true;
-  // A reader still waiting at its open is let through by a writer that
-  // writes nothing.
-  while (!done_) {
-    int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
-    if (fd >= 0) close(fd);
-    usleep(1000);
+  if (thread_.joinable()) {
+    if (write(stop_[1], "", 1) != 1) throw std::runtime_error("stopping the reader");
+    thread_.join();
   }
-  if (thread_.joinable()) thread_.join();
   return got_;
 }
 
-FifoReader::~FifoReader() { finish(); }
+FifoReader::~FifoReader() {
+  finish();
+  close(stop_[0]);
+  close(stop_[1]);
+}

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
 // A reader of a named pipe that the program writes as an output file.
 #pragma once
-#include <atomic>
 #include <cstddef>
 #include <string>
 #include <thread>
 
-// Reads the named pipe on a thread of its own: opens it, reads to its end and
-// opens it again, for each time the program opens it; or leaves for good, the
-// pipe closed, once it has read `limit` bytes.
+// Reads the named pipe on a thread of its own, held open for reading from
+// the start, so the program never waits to open it: to its end, and again
+// for each time the program opens it; or leaves for good, the pipe closed,
+// once it has read `limit` bytes.
 class FifoReader {
  public:
   FifoReader(const std::string& path, size_t limit);
@@ -20,8 +20,10 @@ class FifoReader {
   const std::string& finish();
 
  private:
+  void read_all(size_t limit);
+
   std::string path_;
   std::string got_;
-  std::atomic<bool> stop_{false}, done_{false};
+  int stop_[2] = {-1, -1};  // a pipe: a byte in it stops the reader
   std::thread thread_;
 };

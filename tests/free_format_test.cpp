@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
-// The free-format reader: one value from an 80-character text or from
-// standard input, by token class and target kind.
+// The free-format reader: one value from a text (an argument or a data
+// field) or from standard input, by token class and target kind.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -28,14 +29,6 @@ const long long kRefused = failure(39);
 const int32_t kIntSentinel = -55555;  // what a null value must leave in place
 const double kRealSentinel = -123.25;
 const char kTextSentinel[] = "SENTINEL";
-
-// A field or an argument as the reader gets it: padding it with blanks, as
-// an 80-character text, changes nothing; a longer one is read whole.
-std::string field(std::string_view s) {
-  std::string t(s);
-  if (t.size() < 80) t.resize(80, ' ');
-  return t;
-}
 
 std::string hex(uint64_t bits) {
   char buf[20];
@@ -83,14 +76,10 @@ class FreeFormat : public ::testing::Test {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
   }
-  long long int_from_text(const std::string& in, int32_t& v) {
-    prepare_run_for_test();
-    return run_status([&] { read_text_value(field(in), v); });
-  }
   // A field's failure comes back to its reader instead of ending the run.
   long long real_from_text(const std::string& in, double& v) {
     Failure f;
-    return read_field_value(field(in), v, &f) ? kOk : failure(f);
+    return read_field_value(in, v, &f) ? kOk : failure(f);
   }
   int fd_ = -1;
 };
@@ -106,7 +95,7 @@ struct IntCase {
 const IntCase kIntegerCases[] = {
     // plain integers and their range
     {"12", kOk, 12}, {"+12", kOk, 12}, {"0012", kOk, 12}, {"-0012", kOk, -12},
-    {"-0", kOk, 0}, {"   7", kOk, 7}, {"\t7", kOk, 7}, {"7 8", kOk, 7},
+    {"-0", kOk, 0}, {"   7", kOk, 7}, {"\t7", kOk, 7}, {"7 8", kOk, 7}, {"12   ", kOk, 12},
     {"2147483647", kOk, 2147483647}, {"-2147483648", kOk, INT32_MIN},
     {"2147483648", kConversion}, {"-2147483649", kConversion},
     {"99999999999999999999999", kConversion},
@@ -138,17 +127,20 @@ const IntCase kIntegerCases[] = {
     {"'12'", kConversion}, {"\"12\"", kConversion},
 };
 
-TEST_F(FreeFormat, IntegerFromText) {
-  for (const IntCase& c : kIntegerCases) {
+// Reads each case's text into an integer target, as a run of its own.
+void expect_integers_from_text(std::span<const IntCase> cases) {
+  for (const IntCase& c : cases) {
     SCOPED_TRACE("text [" + c.in + "]");
     int32_t v = kIntSentinel;
-    const long long status = int_from_text(c.in, v);
+    const long long status = fresh_run_status([&] { read_text_value(c.in, v); });
     EXPECT_EQ(status, c.status);
     if (status == kOk && c.status == kOk) {
       EXPECT_EQ(v, c.value);
     }
   }
 }
+
+TEST_F(FreeFormat, IntegerFromText) { expect_integers_from_text(kIntegerCases); }
 
 TEST_F(FreeFormat, IntegerFromConsole) {
   for (const IntCase& c : kIntegerCases) {
@@ -163,29 +155,17 @@ TEST_F(FreeFormat, IntegerFromConsole) {
   }
 }
 
-// Cases where a text differs from a console line: it is a single record of
-// 80 characters in which a carriage return is an ordinary character.
+// Cases where a text differs from a console line: it is a single record,
+// read whole however long, in which a carriage return is an ordinary
+// character.
 TEST_F(FreeFormat, IntegerFromTextOnly) {
   const IntCase cases[] = {
       {"", kEnd},          {"\t\n \n", kEnd},      {"\n7", kOk, 7},
       {"\r7", kSyntax},    {"12\r", kSyntax},      {"'12", kSyntax},
       {"'1\n2'", kSyntax}, {"'1\0'"s, kSyntax},    {"'1'''", kConversion},
+      {std::string(79, ' ') + "9", kOk, 9}, {std::string(78, ' ') + "'1'", kConversion},
   };
-  for (const IntCase& c : cases) {
-    SCOPED_TRACE("text [" + c.in + "]");
-    int32_t v = kIntSentinel;
-    const long long status = int_from_text(c.in, v);
-    EXPECT_EQ(status, c.status);
-    if (status == kOk && c.status == kOk) {
-      EXPECT_EQ(v, c.value);
-    }
-  }
-  // The value stands at the very end of the 80 characters.
-  int32_t v = kIntSentinel;
-  ASSERT_EQ(int_from_text(std::string(79, ' ') + "9", v), kOk);
-  EXPECT_EQ(v, 9);
-  ASSERT_EQ(int_from_text(std::string(77, ' ') + "'1'", v), kConversion);
-  ASSERT_EQ(int_from_text(std::string(78, ' ') + "'1'", v), kConversion);  // read whole, beyond 80
+  expect_integers_from_text(cases);
 }
 
 struct RealCase {
@@ -231,10 +211,10 @@ TEST_F(FreeFormat, RealFromText) {
       {"(1.5", kSyntax}, {"(5,3)", kSyntax}, {")", kSyntax}, {"'1.5'", kConversion},
       {"'1.5", kSyntax}, {"T", kOk, -1.0}, {".true.", kOk, -1.0}, {"F", kOk, 0.0},
       {"f", kOk, 0.0}, {"/", kOk, kRealSentinel}, {",", kOk, kRealSentinel},
-      {"2*", kOk, kRealSentinel}, {"", kEnd},
-      // fields longer than 80 characters are read whole: an exponent beyond
-      // the 80th character counts, and so does every digit for the rounding
-      // (2^53 + 1 is a tie; the digit 1 far behind it rounds it up)
+      {"2*", kOk, kRealSentinel}, {"", kEnd}, {"2.5   ", kOk, 2.5},
+      // fields are read whole, however long: an exponent after 80 digits
+      // counts, and so does every digit for the rounding (2^53 + 1 is a
+      // tie; the digit 1 far behind it rounds it up)
       {"1.5" + std::string(78, '0') + "E+03", kOk, 1500},
       {"9007199254740993." + std::string(80, '0') + "1", kOk, 9007199254740994.0},
       {"9007199254740993." + std::string(80, '0'), kOk, 9007199254740992.0},

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -49,8 +50,8 @@ Lines read_from_file(const std::string& input) {
   return lines;
 }
 
-// The writer thread feeds the pipe in pieces with pauses between them, so the
-// reader sees many short reads before the end.
+// The writer thread feeds the pipe in pieces, each read before the next is
+// written, so the reader sees many short reads before the end.
 Lines read_from_pipe(const std::string& input) {
   int p[2];
   EXPECT_EQ(pipe(p), 0);
@@ -59,7 +60,7 @@ Lines read_from_pipe(const std::string& input) {
     for (size_t at = 0; at < input.size(); at += piece) {
       size_t n = std::min(piece, input.size() - at);
       EXPECT_EQ(write(p[1], input.data() + at, n), static_cast<ssize_t>(n));
-      usleep(100);
+      for (int queued; ioctl(p[1], FIONREAD, &queued) == 0 && queued > 0;) std::this_thread::yield();
     }
     close(p[1]);
   });

@@ -12,7 +12,6 @@
 
 #include "tests/run_ending.h"
 #include "textio/free_format.h"
-#include "textio/number_conversion.h"
 
 namespace {
 
@@ -46,25 +45,25 @@ std::string hex(uint64_t bits) {
 }
 
 const int kShownMismatches = 10;
+const uint64_t kInfinity = 0x7FF0000000000000u;
 
-// Every string, read as an 80-character text into a real, gives exactly the
-// expected bits.
+// Every string, read as a data field (whole, however long), gives exactly
+// the expected bits; one too large for binary64, whose expected bits are
+// those of infinity, fails with a conversion error.
 void expect_exact_reads(const std::string& name, size_t expected_lines) {
   const std::vector<CorpusLine> lines = load(name);
   ASSERT_EQ(lines.size(), expected_lines) << name;
   int wrong = 0;
   for (const CorpusLine& c : lines) {
-    ASSERT_LE(c.text.size(), 80u) << name << ":" << c.number;
-    std::string field = c.text;
-    field.resize(80, ' ');
     double v = 12345.0;
     Failure f;
-    long long status = read_field_value(field, v, &f) ? -1 : failure(f);
+    long long status = read_field_value(c.text, v, &f) ? -1 : failure(f);
     uint64_t got = std::bit_cast<uint64_t>(v);
-    if (status == -1 && got == c.bits) continue;
+    if (c.bits == kInfinity ? status == failure(64) : status == -1 && got == c.bits) continue;
     if (++wrong <= kShownMismatches) {
-      ADD_FAILURE() << name << ":" << c.number << " [" << c.text << "] expected " << hex(c.bits)
-                    << ", got " << (status == -1 ? hex(got) : "failure, status " + std::to_string(status));
+      ADD_FAILURE() << name << ":" << c.number << " [" << c.text.substr(0, 60) << "] expected "
+                    << (c.bits == kInfinity ? "failure 64" : hex(c.bits)) << ", got "
+                    << (status == -1 ? hex(got) : "failure, status " + std::to_string(status));
     }
   }
   EXPECT_EQ(wrong, 0) << "wrong reads among " << lines.size() << " lines of " << name;
@@ -74,49 +73,7 @@ TEST(NumberCorpus, PlainSample) { expect_exact_reads("pnf-plain-sample.txt", 160
 TEST(NumberCorpus, LongMantissa) { expect_exact_reads("pnf-long-mantissa.txt", 443); }
 TEST(NumberCorpus, Halfway) { expect_exact_reads("pnf-halfway.txt", 37); }
 TEST(NumberCorpus, Subnormal) { expect_exact_reads("pnf-subnormal.txt", 61); }
-
-// A value too large for binary64 ends the run with a conversion error.
-TEST(NumberCorpus, OverflowFails) {
-  const std::vector<CorpusLine> lines = load("pnf-overflow.txt");
-  ASSERT_EQ(lines.size(), 259u);
-  int wrong = 0;
-  for (const CorpusLine& c : lines) {
-    ASSERT_LE(c.text.size(), 80u) << "pnf-overflow.txt:" << c.number;
-    ASSERT_EQ(c.bits, 0x7FF0000000000000u) << "pnf-overflow.txt:" << c.number;
-    std::string field = c.text;
-    field.resize(80, ' ');
-    double v = 12345.0;
-    Failure f;
-    long long status = read_field_value(field, v, &f) ? -1 : failure(f);
-    if (status == failure(64)) continue;
-    if (++wrong <= kShownMismatches) {
-      ADD_FAILURE() << "pnf-overflow.txt:" << c.number << " [" << c.text << "] gave status "
-                    << status << (status == -1 ? ", value " + hex(std::bit_cast<uint64_t>(v)) : "");
-    }
-  }
-  EXPECT_EQ(wrong, 0) << "reads that did not fail with 64 among " << lines.size() << " lines";
-}
-
-// Strings longer than a field: only the converter sees them whole. A value
-// too large for binary64 (expected bits of infinity) is a conversion error.
-TEST(NumberCorpus, ConverterOnStringsOver80Characters) {
-  const std::vector<CorpusLine> lines = load("pnf-over-80-chars.txt");
-  ASSERT_EQ(lines.size(), 22u);
-  int wrong = 0;
-  for (const CorpusLine& c : lines) {
-    ASSERT_GT(c.text.size(), 80u) << "pnf-over-80-chars.txt:" << c.number;
-    ASSERT_TRUE(numeric_token_valid(c.text)) << "pnf-over-80-chars.txt:" << c.number;
-    double v = 12345.0;
-    bool ok = convert_real(c.text, &v);
-    uint64_t got = std::bit_cast<uint64_t>(v);
-    if (c.bits == 0x7FF0000000000000u ? !ok : ok && got == c.bits) continue;
-    if (++wrong <= kShownMismatches) {
-      ADD_FAILURE() << "pnf-over-80-chars.txt:" << c.number << " [" << c.text.substr(0, 40)
-                    << "...] expected " << hex(c.bits) << ", got "
-                    << (ok ? hex(got) : "conversion error");
-    }
-  }
-  EXPECT_EQ(wrong, 0) << "wrong conversions among " << lines.size() << " lines";
-}
+TEST(NumberCorpus, OverflowFails) { expect_exact_reads("pnf-overflow.txt", 259); }
+TEST(NumberCorpus, StringsOver80Characters) { expect_exact_reads("pnf-over-80-chars.txt", 22); }
 
 }  // namespace

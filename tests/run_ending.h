@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: Apache-2.0
-// Lets unit tests run code that may end the run: the ending throws instead
-// of ending the process, and the run's state is reset for the next case.
+// Lets unit tests and fuzz targets, which go through many runs in one
+// process, run code that may end the run: the ending throws instead of
+// ending the process, and each run starts from a fresh run state.
 #pragma once
 #include "textio/report_line.h"
+#include "textio/run_seams.h"
 
 struct RunEnded {
   unsigned status;  // the exit status word, 0xC0000000 + number for a failure
 };
 
+[[noreturn]] inline void throw_run_ended(unsigned status) { throw RunEnded{status}; }
+
 // Installs the throwing end hook and resets the units; call in SetUp.
-void prepare_run_for_test();
+inline void prepare_run_for_test() {
+  set_end_hook(throw_run_ended);
+  reset_run_state();
+}
 
 // Runs f; returns the status it ended the run with, or -1 if it returned.
 template <typename F>
@@ -20,6 +27,13 @@ long long run_status(F&& f) {
     return e.status;
   }
   return -1;
+}
+
+// Runs f as a run of its own: its status, or -1 if it returned.
+template <typename F>
+long long fresh_run_status(F&& f) {
+  prepare_run_for_test();
+  return run_status(f);
 }
 
 inline long long failure(int number) { return 0xC0000000LL + number; }

@@ -8,6 +8,8 @@
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
+#include <thread>
 
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
 const char kDirSeparator = '/';
@@ -34,72 +37,163 @@ int failure_status(int number) { return number & 0xFF; }
 namespace {
 
 // A run of the program that takes longer than this has hung.
-constexpr std::chrono::seconds kDeadline{30};
+constexpr std::chrono::seconds kDeadline{60};
 
 const char kUnprivilegedUser[] = "nobody";
 
-// Reads both pipes to their end. When the deadline passes first, the child
-// is killed (its end closes the pipes) and the test fails.
-void drain(pid_t child, int out_fd, int err_fd, std::string& out, std::string& err) {
-  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
-  std::string* sinks[2] = {&out, &err};
-  int open_count = 2;
-  char buf[65536];
-  const auto deadline = std::chrono::steady_clock::now() + kDeadline;
-  bool killed = false;
-  while (open_count > 0) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (!killed && left.count() <= 0) {
-      kill(child, SIGKILL);
-      killed = true;
-      ADD_FAILURE() << "segmentor did not end within " << kDeadline.count() << " s and was killed";
-    }
-    if (poll(fds, 2, killed ? -1 : static_cast<int>(left.count()) + 1) <= 0) continue;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      ssize_t n = read(fds[i].fd, buf, sizeof buf);
-      if (n > 0) {
-        sinks[i]->append(buf, static_cast<size_t>(n));
-      } else {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open_count;
-      }
-    }
+// The descriptor the child gets as standard input; for a pipe, its write
+// end, left here, in *feed.
+int open_stdin(const SpawnOptions& o, int* feed) {
+  if (o.stdin_is == Stdin::write_only) return open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (o.stdin_is == Stdin::pipe) {
+    int p[2];
+    if (pipe2(p, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    fcntl(p[1], F_SETFL, O_NONBLOCK);
+    // A program that stops reading gives EPIPE here instead.
+    signal(SIGPIPE, SIG_IGN);
+    *feed = p[1];
+    return p[0];
   }
+  TempDir dir;  // removed once the file is open
+  write_file(dir.file("stdin"), o.input);
+  return open(dir.file("stdin").c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+// In the child: the signals the program handles at their defaults and none
+// blocked, whatever the test runner had; no core dumps.
+void start_from_defaults() {
+  for (int sig : {SIGINT, SIGQUIT, SIGHUP, SIGTERM, SIGPIPE}) signal(sig, SIG_DFL);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  rlimit no_core = {0, 0};
+  setrlimit(RLIMIT_CORE, &no_core);
 }
 
 }  // namespace
 
-SpawnResult run_segmentor(const SpawnOptions& o) {
-  TempDir stdin_dir;
-  std::string stdin_path = stdin_dir.file("stdin");
-  write_file(stdin_path, o.input);
+Child::Child(const SpawnOptions& o) : deadline_(std::chrono::steady_clock::now() + kDeadline) {
+  int in = open_stdin(o, &in_);
   int out[2], err[2];
-  if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
-  pid_t pid = fork();
-  if (pid == 0) {
-    int in = o.stdin_closed ? open("/dev/null", O_WRONLY) : open(stdin_path.c_str(), O_RDONLY);
+  if (in < 0) throw std::runtime_error("standard input");
+  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("fork");
+  if (pid_ == 0) {
     dup2(in, 0);
     dup2(out[1], 1);
     dup2(err[1], 2);
-    close(out[0]);
-    close(err[0]);
     if (!o.cwd.empty() && chdir(o.cwd.c_str()) != 0) _exit(127);
+    start_from_defaults();
     if (o.in_child) o.in_child();
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(kSegmentorBinary));
+    std::vector<char*> argv{const_cast<char*>(kSegmentorBinary)};
     for (const std::string& a : o.args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     execv(kSegmentorBinary, argv.data());
     _exit(127);
   }
+  close(in);
   close(out[1]);
   close(err[1]);
-  SpawnResult r;
-  drain(pid, out[0], err[0], r.out, r.err);
-  waitpid(pid, &r.wait_status, 0);
-  return r;
+  streams_[0] = out[0];
+  streams_[1] = err[0];
+  feed(o.input);
+}
+
+Child::~Child() {
+  if (in_ >= 0) close(in_);
+  if (!reaped_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &result_.wait_status, 0);
+  }
+  for (int fd : streams_)
+    if (fd >= 0) close(fd);
+}
+
+void Child::feed(const std::string& bytes) {
+  if (in_ >= 0) pending_ += bytes;
+}
+
+void Child::close_input() {
+  close_input_ = true;
+  if (pending_.empty() && in_ >= 0) {
+    close(in_);
+    in_ = -1;
+  }
+}
+
+void Child::send(int sig) { kill(pid_, sig); }
+
+bool Child::wait_for_output(const std::string& text) {
+  return pump([&] { return result_.out.find(text) != std::string::npos; });
+}
+
+// Nothing tells when the program reads: the bytes still in the pipe are
+// asked for again and again.
+bool Child::wait_until_read() {
+  return pump(
+      [&] {
+        int queued = 0;
+        return pending_.empty() && (in_ < 0 || (ioctl(in_, FIONREAD, &queued) == 0 && queued == 0));
+      },
+      true);
+}
+
+SpawnResult Child::finish() {
+  pump([] { return false; });
+  if (!reaped_) waitpid(pid_, &result_.wait_status, 0);
+  reaped_ = true;
+  return result_;
+}
+
+// Moves bytes until `done` holds: what is fed into standard input, output
+// and errors out of theirs. False when both streams end first (the program
+// has ended). At the deadline the program is killed, which ends them.
+bool Child::pump(const std::function<bool()>& done, bool spin) {
+  char buf[65536];
+  while (!done()) {
+    if (streams_[0] < 0 && streams_[1] < 0) return false;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now());
+    if (!killed_ && left.count() <= 0) {
+      kill(pid_, SIGKILL);
+      killed_ = true;
+      ADD_FAILURE() << "segmentor did not end within " << kDeadline.count() << " s and was killed";
+    }
+    pollfd fds[3] = {{streams_[0], POLLIN, 0}, {streams_[1], POLLIN, 0}, {pending_.empty() ? -1 : in_, POLLOUT, 0}};
+    int timeout = spin ? 0 : killed_ ? -1 : static_cast<int>(left.count()) + 1;
+    if (poll(fds, 3, timeout) <= 0) {
+      std::this_thread::yield();
+      continue;
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      ssize_t n = read(streams_[i], buf, sizeof buf);
+      if (n > 0) {
+        (i == 0 ? result_.out : result_.err).append(buf, static_cast<size_t>(n));
+      } else {
+        close(streams_[i]);
+        streams_[i] = -1;
+      }
+    }
+    if (fds[2].revents) write_pending();
+  }
+  return true;
+}
+
+void Child::write_pending() {
+  ssize_t n = write(in_, pending_.data(), pending_.size());
+  if (n > 0) {
+    pending_.erase(0, static_cast<size_t>(n));
+  } else if (errno != EAGAIN) {
+    pending_.clear();  // the program has closed its standard input
+  }
+  if (close_input_) close_input();
+}
+
+SpawnResult run_segmentor(const SpawnOptions& o) {
+  Child child(o);
+  child.close_input();
+  return child.finish();
 }
 
 TempDir::TempDir() {
@@ -143,5 +237,12 @@ void hook_write(const std::string& file, int write, int sig) {
   const char* asan = getenv("ASAN_OPTIONS");
   std::string options = asan ? std::string(asan) + ":" : "";
   setenv("ASAN_OPTIONS", (options + "verify_asan_link_order=0").c_str(), 1);
-  signal(sig, SIG_DFL);  // whatever the test runner had
+}
+
+void output_to_closed_pipe() {
+  int p[2];
+  if (pipe(p) != 0) _exit(126);
+  close(p[0]);
+  dup2(p[1], 1);
+  close(p[1]);
 }

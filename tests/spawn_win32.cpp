@@ -100,7 +100,7 @@ SECURITY_ATTRIBUTES inheritable() { return SECURITY_ATTRIBUTES{sizeof(SECURITY_A
 
 Handle open_stdin(const SpawnOptions& o, const std::string& stdin_path) {
   SECURITY_ATTRIBUTES sa = inheritable();
-  HANDLE h = o.stdin_closed
+  HANDLE h = o.stdin_is == Stdin::write_only
                  ? CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr)
                  : CreateFileA(stdin_path.c_str(), GENERIC_READ, FILE_SHARE_READ, &sa, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) fail("opening standard input");
@@ -124,6 +124,7 @@ void drain(HANDLE pipe, std::string& sink) {
 
 SpawnResult run_segmentor(const SpawnOptions& o) {
   if (o.in_child) throw std::logic_error("in_child needs fork: no Windows equivalent");
+  if (o.stdin_is == Stdin::pipe) throw std::logic_error("a fed pipe as standard input is POSIX's");
   TempDir stdin_dir;
   std::string stdin_path = stdin_dir.file("stdin");
   write_file(stdin_path, o.input);
