@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "textio/record_layout.h"
 #include "textio/free_format.h"
 #include "textio/record_files.h"
+#include "textio/record_layout.h"
 
 namespace {
 
