@@ -57,6 +57,14 @@ void close_units() {
   if (failed != kNoUnit) raise_failure(Failure::close_error, failed);
 }
 
+// A stop begun while another is in progress ends the process at once: it
+// prints nothing and closes nothing.
+void begin_stop() {
+  RunState& s = run_state();
+  if (s.stop_in_progress) end_process(kStopStatus);
+  s.stop_in_progress = true;
+}
+
 }  // namespace
 
 void raise_failure(Failure number, int unit, platform::ErrorCode error, std::string_view place) {
@@ -95,9 +103,7 @@ void end_run(unsigned status) {
 }
 
 void stop_with_message(const char* text, unsigned long n) {
-  RunState& s = run_state();
-  if (s.stop_in_progress) end_process(kStopStatus);
-  s.stop_in_progress = true;
+  begin_stop();
   // One record on standard error: the text as given, then the line end.
   char record[256];
   size_t len = n < sizeof record - 2 ? n : sizeof record - 2;
@@ -109,9 +115,7 @@ void stop_with_message(const char* text, unsigned long n) {
 }
 
 void stop_without_message() {
-  RunState& s = run_state();
-  if (s.stop_in_progress) end_process(kStopStatus);
-  s.stop_in_progress = true;
+  begin_stop();
   end_run(kStopStatus);
 }
 
