@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 // Segmentor: splits a survey data file into one file per survey line.
 #include "driver/run_driver.h"
-#include "driver/start_up.h"
+#include "endings/ending.h"
 #include "splitting/line_segmenter.h"
-#include "textio/ending.h"
 
 int main(int argc, char** argv) {
-  start_up();
+  start_run();
   RunParameters parameters = run_driver(argc, argv);
   segment_lines(parameters);
   end_run(0);

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "driver/version.h"
+#include "endings/ending.h"
 #include "textio/console_output.h"
-#include "textio/ending.h"
 #include "textio/file_names.h"
 #include "textio/free_format.h"
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "endings/run_state.h"
 #include "tests/run_ending.h"
 #include "textio/free_format.h"
-#include "textio/run_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int fd = memfd_create("stdin", 0);

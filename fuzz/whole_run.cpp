@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <string>
 
+#include "endings/ending.h"
+#include "endings/run_state.h"
 #include "splitting/line_segmenter.h"
 #include "splitting/run_parameters.h"
 #include "tests/run_ending.h"
-#include "textio/ending.h"
-#include "textio/run_state.h"
 
 namespace {
 

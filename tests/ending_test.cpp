@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "endings/ending.h"
+#include "endings/report_line.h"
+#include "endings/run_state.h"
 #include "tests/run_ending.h"
-#include "textio/ending.h"
-#include "textio/report_line.h"
-#include "textio/run_state.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include "endings/run_state.h"
 #include "tests/run_ending.h"
 #include "textio/free_format.h"
-#include "textio/run_state.h"
 
 using namespace std::string_literals;
 

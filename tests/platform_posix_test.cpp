@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "textio/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

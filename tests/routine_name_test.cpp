@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // The routine column of the traceback table: a demangled name shortened to
 // the routine's own name, without scopes, template arguments or parameters.
-#include "textio/routine_name.h"
+#include "endings/routine_name.h"
 
 #include <gtest/gtest.h>
 

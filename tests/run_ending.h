@@ -3,8 +3,8 @@
 // process, run code that may end the run: the ending throws instead of
 // ending the process, and each run starts from a fresh run state.
 #pragma once
-#include "textio/report_line.h"
-#include "textio/run_seams.h"
+#include "endings/report_line.h"
+#include "endings/run_seams.h"
 
 struct RunEnded {
   unsigned status;  // the exit status word, 0xC0000000 + number for a failure

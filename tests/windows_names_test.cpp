@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Windows' rules for names, line-file names and open refusals, on every
 // platform.
-#include "textio/windows_names.h"
+#include "platform/windows_names.h"
 
 #include <gtest/gtest.h>
 

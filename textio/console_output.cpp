@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "textio/ending.h"
-#include "textio/platform.h"
+#include "endings/ending.h"
+#include "platform/platform.h"
 #include "textio/record_layout.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "textio/free_format.h"
 
-#include "textio/ending.h"
+#include "endings/ending.h"
+#include "endings/run_state.h"
 #include "textio/number_conversion.h"
-#include "textio/run_state.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "endings/report_line.h"
 #include "textio/number_conversion.h"
-#include "textio/report_line.h"
 
 // The first value of a text, such as a command argument.
 void read_text_value(std::string_view text, int32_t& target);

@@ -4,9 +4,9 @@
 #include <string>
 #include <utility>
 
-#include "textio/ending.h"
+#include "endings/ending.h"
+#include "endings/run_state.h"
 #include "textio/file_names.h"
-#include "textio/run_state.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "textio/report_line.h"
+#include "endings/report_line.h"
 
 enum class OpenMode {
   existing,   // the input: opened for reading only, must exist

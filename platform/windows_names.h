@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "textio/platform.h"
+#include "platform/platform.h"
 
 namespace windows_names {
 

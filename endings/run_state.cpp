@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/run_state.h"
+#include "endings/run_state.h"
 
-#include "textio/run_seams.h"
+#include "endings/run_seams.h"
 
 namespace {
 RunState g_state;

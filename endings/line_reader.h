@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "textio/platform.h"
+#include "platform/platform.h"
 
 enum class LineStatus { line, end, read_error, no_memory };
 

@@ -3,7 +3,7 @@
 // modes, the console control handler on its own thread, the system's message
 // texts. The C runtime's descriptors and text mode are never used: every byte
 // goes through ReadFile and WriteFile, so CR LF and Ctrl-Z pass untouched.
-#include "textio/platform.h"
+#include "platform/platform.h"
 
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-#include "textio/windows_names.h"
+#include "platform/windows_names.h"
 
 namespace platform {
 

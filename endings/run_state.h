@@ -7,9 +7,9 @@
 #include <set>
 #include <string>
 
-#include "textio/line_reader.h"
-#include "textio/platform.h"
-#include "textio/report_line.h"
+#include "endings/line_reader.h"
+#include "endings/report_line.h"
+#include "platform/platform.h"
 
 // One file connection, units 10, 11 and 12.
 struct Connection {

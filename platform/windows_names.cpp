@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/windows_names.h"
+#include "platform/windows_names.h"
 
 #include <algorithm>
 #include <cctype>
 #include <vector>
 
-#include "textio/file_names.h"
+#include "platform/path_components.h"
 
 namespace windows_names {
 
@@ -66,7 +66,7 @@ std::string normalise(std::string_view absolute) {
   size_t root = root_length(absolute);
   std::string out(absolute.substr(0, root));
   std::replace(out.begin(), out.end(), '/', '\\');
-  std::vector<std::string_view> parts = resolved_components(absolute.substr(root), "\\/");
+  std::vector<std::string_view> parts = platform::resolved_components(absolute.substr(root), "\\/");
   for (std::string_view p : parts) {
     out += '\\';
     out += p;

@@ -2,7 +2,7 @@
 // The platform layer on Linux and other POSIX systems: descriptors, open(2)
 // and its errno values, signals for the console events, dladdr(3) for the
 // traceback. The only file of the program that includes system headers.
-#include "textio/platform.h"
+#include "platform/platform.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -17,7 +17,7 @@
 #include <csignal>
 #include <cstring>
 
-#include "textio/file_names.h"
+#include "platform/path_components.h"
 
 namespace platform {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/routine_name.h"
+#include "endings/routine_name.h"
 
 #include <cctype>
 #include <cstring>

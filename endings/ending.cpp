@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/ending.h"
+#include "endings/ending.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
+#include <type_traits>
 
-#include "textio/report_line.h"
-#include "textio/run_seams.h"
-#include "textio/traceback.h"
-#include "textio/run_state.h"
+#include "endings/console_events.h"
+#include "endings/report_line.h"
+#include "endings/run_seams.h"
+#include "endings/run_state.h"
+#include "endings/traceback.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -65,12 +69,22 @@ void begin_stop() {
   s.stop_in_progress = true;
 }
 
+void out_of_memory() { raise_failure(Failure::no_memory, kNoUnit); }
+
 }  // namespace
 
-void raise_failure(Failure number, int unit, platform::ErrorCode error, std::string_view place) {
+void start_run() {
+  platform::start_up();
+  install_console_event_handler();
+  std::set_new_handler(out_of_memory);
+}
+
+static_assert(std::is_same_v<platform::ErrorCode, int>, "raise_failure takes the platform's code as an int");
+
+void raise_failure(Failure number, int unit, int system_error, std::string_view place) {
   // Nothing may cut into the report: a console event waits until the end.
   platform::EventHold hold;
-  if (error) write_system_line(error);
+  if (system_error) write_system_line(system_error);
 
   // The report line holds the whole file name, however long; every byte of
   // it, and of the place line, may double when its LFs become CR LF.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/line_reader.h"
+#include "endings/line_reader.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/traceback.h"
+#include "endings/traceback.h"
 
 #include <backtrace.h>
 #include <cxxabi.h>
@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "textio/platform.h"
-#include "textio/routine_name.h"
+#include "endings/routine_name.h"
+#include "platform/platform.h"
 
 namespace {
 

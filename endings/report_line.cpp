@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/report_line.h"
+#include "endings/report_line.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "textio/console_events.h"
+#include "endings/console_events.h"
 
-#include "textio/platform.h"
-#include "textio/report_line.h"
-#include "textio/run_state.h"
+#include "endings/report_line.h"
+#include "endings/run_state.h"
+#include "platform/platform.h"
 
 namespace {
 

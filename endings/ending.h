@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: Apache-2.0
+// How a run starts and ends: the failure report on standard error (system line, report
+// line, traceback table) with status 0xC0000000 + number, the normal end and
+// the run driver's two stops. Every ending closes every unit once and then
+// ends the process.
+#pragma once
+#include <string_view>
+
+#include "endings/report_line.h"
+
+// The run-time conditions set before anything else runs: the platform's
+// start-up (floating-point exceptions masked, broken-pipe and file-size-limit
+// writes reported, closed standard streams occupied), the console event
+// handler, and failure 41 for a failed allocation.
+void start_run();
+
+// `system_error` is the platform's code of the call that failed (its
+// ErrorCode), shown as the system line before the report line; 0 when the
+// report has none. `place`, when given, says where in the input the failure
+// lies: a line of its own, ended by CR LF, right after the report line.
+[[noreturn]] void raise_failure(Failure number, int unit, int system_error = 0,
+                                std::string_view place = {});
+
+// Normal end and the run driver's two stops. The stops end with status 1:
+// a script must see that nothing was done.
+[[noreturn]] void end_run(unsigned status);
+[[noreturn]] void stop_with_message(const char* text, unsigned long n);
+[[noreturn]] void stop_without_message();
