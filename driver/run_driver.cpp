@@ -133,7 +133,7 @@ RunParameters run_driver(int argc, const char* const* argv) {
     read_console_value(p.infile);
   }
   if (!file_exists(p.infile))
-    stop_with_message(kMissingInput.data(), kMissingInput.size());
+    stop_with_message(kMissingInput);
 
   acquire_number(args, 2, " Enter the number of header lines : ", p.nHead);
   acquire_number(args, 3, " Enter the line column number : ", p.LineCol);
@@ -151,7 +151,6 @@ RunParameters run_driver(int argc, const char* const* argv) {
     write_plain_line(problem);
     stop_without_message();
   }
-  p.last_column = std::max({p.LineCol, p.XCol, p.YCol});
   write_plain_line(" Processing the data file");
   return p;
 }

@@ -38,7 +38,7 @@ void on_console_event(platform::ConsoleEvent event) {
 void install_console_event_handler() {
   for (Event& e : g_events) {
     char line[kEventReportRoom];
-    size_t n = compose_report_line(line, sizeof line, Severity::error, Failure::event_abort, 0, e.name);
+    size_t n = compose_report_line(line, sizeof line, Severity::error, Failure::event_abort, Unit::none, e.name);
     ReportText report{e.report, sizeof e.report};
     report.put({line, n});
     e.report_len = report.len;

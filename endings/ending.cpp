@@ -2,7 +2,6 @@
 #include "endings/ending.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -32,15 +31,16 @@ EndHook g_end_hook = nullptr;
 bool write_to_stderr(const char* bytes, size_t n) { return platform::write_to(platform::Stream::error, bytes, n); }
 
 // The file name a report shows for a unit.
-std::string_view unit_name(int unit) {
+std::string_view unit_name(Unit unit) {
   switch (unit) {
-    case kUnitStdout:
-    case kUnitStderr: return "CONOUT$";
-    case kUnitStdin: return "CONIN$";
-    case kUnitInternal: return "Internal List-Directed Read";
-    case kUnitInput:
-    case kUnitList:
-    case kUnitLine: return connection(unit).name;
+    case Unit::console_output:
+    case Unit::error_output: return "CONOUT$";
+    case Unit::console_input: return "CONIN$";
+    case Unit::internal_read: return "Internal List-Directed Read";
+    case Unit::input: return connection(FileUnit::input).name;
+    case Unit::list: return connection(FileUnit::list).name;
+    case Unit::line: return connection(FileUnit::line).name;
+    case Unit::none: break;
   }
   return "\"Unknown\"";
 }
@@ -57,8 +57,7 @@ void write_system_line(platform::ErrorCode error) {
 // Closes units 10, 11 and 12; a close that fails ends the run with its own
 // report, and leaves nothing more to close.
 void close_units() {
-  int failed = close_all_units();
-  if (failed != kNoUnit) raise_failure(Failure::close_error, failed);
+  if (std::optional<FileUnit> failed = close_all_units()) raise_failure(Failure::close_error, unit_of(*failed));
 }
 
 // A stop begun while another is in progress ends the process at once: it
@@ -69,7 +68,7 @@ void begin_stop() {
   s.stop_in_progress = true;
 }
 
-void out_of_memory() { raise_failure(Failure::no_memory, kNoUnit); }
+void out_of_memory() { raise_failure(Failure::no_memory, Unit::none); }
 
 }  // namespace
 
@@ -81,7 +80,7 @@ void start_run() {
 
 static_assert(std::is_same_v<platform::ErrorCode, int>, "raise_failure takes the platform's code as an int");
 
-void raise_failure(Failure number, int unit, int system_error, std::string_view place) {
+void raise_failure(Failure number, Unit unit, int system_error, std::string_view place) {
   // Nothing may cut into the report: a console event waits until the end.
   platform::EventHold hold;
   if (system_error) write_system_line(system_error);
@@ -116,15 +115,12 @@ void end_run(unsigned status) {
   end_process(status);
 }
 
-void stop_with_message(const char* text, unsigned long n) {
+void stop_with_message(std::string_view text) {
   begin_stop();
-  // One record on standard error: the text as given, then the line end.
-  char record[256];
-  size_t len = n < sizeof record - 2 ? n : sizeof record - 2;
-  memcpy(record, text, len);
-  record[len++] = '\r';
-  record[len++] = '\n';
-  if (!write_to_stderr(record, len)) raise_failure(Failure::write_error, kUnitStderr);
+  // One record on standard error: the whole text as given, then the line end.
+  std::string record{text};
+  record += "\r\n";
+  if (!write_to_stderr(record.data(), record.size())) raise_failure(Failure::write_error, Unit::error_output);
   end_run(kStopStatus);
 }
 

@@ -18,11 +18,11 @@ void start_run();
 // ErrorCode), shown as the system line before the report line; 0 when the
 // report has none. `place`, when given, says where in the input the failure
 // lies: a line of its own, ended by CR LF, right after the report line.
-[[noreturn]] void raise_failure(Failure number, int unit, int system_error = 0,
+[[noreturn]] void raise_failure(Failure number, Unit unit, int system_error = 0,
                                 std::string_view place = {});
 
 // Normal end and the run driver's two stops. The stops end with status 1:
 // a script must see that nothing was done.
 [[noreturn]] void end_run(unsigned status);
-[[noreturn]] void stop_with_message(const char* text, unsigned long n);
+[[noreturn]] void stop_with_message(std::string_view text);
 [[noreturn]] void stop_without_message();

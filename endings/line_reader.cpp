@@ -33,7 +33,7 @@ LineStatus fill(LineReader& r) {
 
 }  // namespace
 
-LineStatus next_line(LineReader& r, const char** text, size_t* len) {
+LineStatus next_line(LineReader& r, std::string_view& line) {
   for (;;) {
     char* start = r.buf + r.pos;
     size_t avail = r.end - r.pos;
@@ -59,8 +59,7 @@ LineStatus next_line(LineReader& r, const char** text, size_t* len) {
       return LineStatus::end;
     }
     ++r.lines;
-    *text = start;
-    *len = n;
+    line = {start, n};
     return LineStatus::line;
   }
 }

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -21,9 +22,9 @@ struct LineReader {
   uint64_t lines = 0;             // lines delivered: the number of the last one
 };
 
-// On `line`, *text and *len describe the line, valid until the next call.
-// On `read_error`, the reader's `error` holds the platform's code.
-LineStatus next_line(LineReader& r, const char** text, size_t* len);
+// On `line`, `line` views the line, valid until the next call. On
+// `read_error`, the reader's `error` holds the platform's code.
+LineStatus next_line(LineReader& r, std::string_view& line);
 
 // Frees the buffer; the reader can be used again from scratch.
 void release_reader(LineReader& r);

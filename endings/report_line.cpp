@@ -46,7 +46,7 @@ const char* severity_word(Severity s) {
 
 }  // namespace
 
-size_t compose_report_line(char* out, size_t cap, Severity severity, Failure number, int unit,
+size_t compose_report_line(char* out, size_t cap, Severity severity, Failure number, Unit unit,
                            std::string_view name) {
   ReportText t{out, cap};
   char head[64];
@@ -55,7 +55,7 @@ size_t compose_report_line(char* out, size_t cap, Severity severity, Failure num
   for (const char* m = message_text(number); *m; ++m) {
     if (m[0] == '%' && m[1] == 'd') {
       char digits[16];
-      snprintf(digits, sizeof digits, "%d", unit);
+      snprintf(digits, sizeof digits, "%d", static_cast<int>(unit));
       for (const char* d = digits; *d; ++d) t.put_raw(*d);
       ++m;
     } else if (m[0] == '%' && m[1] == 's') {

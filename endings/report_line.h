@@ -25,16 +25,16 @@ enum class Failure : int {
   event_abort = 200,  // a console event: "program aborting due to %s event"
 };
 
-// Unit numbers as failure reports show them.
-enum : int {
-  kUnitStdout = -1,
-  kUnitStdin = -4,
-  kUnitStderr = 0,
-  kUnitInternal = -5,  // a read from a text
-  kUnitInput = 10,
-  kUnitList = 11,
-  kUnitLine = 12,
-  kNoUnit = 1000,      // a condition that concerns no unit
+// The units a report can name, by the numbers reports show.
+enum class Unit : int {
+  console_output = -1,
+  console_input = -4,
+  error_output = 0,    // the stop message's own unit
+  internal_read = -5,  // a read from a text
+  input = 10,
+  list = 11,
+  line = 12,
+  none = 1000,         // a condition that concerns no unit
 };
 
 // Severity classes of a status word (its two top bits).
@@ -43,7 +43,7 @@ enum class Severity : unsigned { info = 1, error = 2, severe = 3 };
 // The report line of a condition: "runlib: <severity> (<number>): " and the
 // message with the unit number (or, for a condition without unit, `name`
 // alone) filled in, ending in CR LF. Returns the length (cut at cap).
-size_t compose_report_line(char* out, size_t cap, Severity severity, Failure number, int unit,
+size_t compose_report_line(char* out, size_t cap, Severity severity, Failure number, Unit unit,
                            std::string_view name);
 
 // A fixed buffer for report text that turns every LF into CR LF as it is

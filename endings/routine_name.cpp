@@ -2,45 +2,47 @@
 #include "endings/routine_name.h"
 
 #include <cctype>
-#include <cstring>
 
 namespace {
 
+const std::string_view kOperator = "operator";
+// What may follow "operator" as its symbol: no bracket of the name.
+const std::string_view kOperatorSymbols = "<>=!+-*/%^&|~[](),";
+
 // "operator" beginning a name component, not "operators" or "my_operator".
 bool operator_at(std::string_view name, size_t i) {
-  const std::string_view op = "operator";
-  if (name.substr(i, op.size()) != op) return false;
+  if (name.substr(i, kOperator.size()) != kOperator) return false;
   if (i > 0 && name[i - 1] != ':' && name[i - 1] != ' ') return false;
-  size_t after = i + op.size();
+  size_t after = i + kOperator.size();
   return after == name.size() || !(isalnum(static_cast<unsigned char>(name[after])) || name[after] == '_');
 }
 
-}  // namespace
-
-std::string_view short_routine_name(std::string_view name) {
-  // The parameter list is the last parenthesis group; drop it and what follows.
+// The name without its parameter list (the last parenthesis group) and what
+// follows it.
+std::string_view without_parameters(std::string_view name) {
   size_t close = name.rfind(')');
-  if (close != std::string_view::npos) {
-    int depth = 0;
-    for (size_t i = close + 1; i-- > 0;) {
-      if (name[i] == ')') ++depth;
-      if (name[i] == '(' && --depth == 0) {
-        name = name.substr(0, i);
-        break;
-      }
-    }
+  if (close == std::string_view::npos) return name;
+  int depth = 0;
+  for (size_t i = close + 1; i-- > 0;) {
+    if (name[i] == ')') ++depth;
+    if (name[i] == '(' && --depth == 0) return name.substr(0, i);
   }
-  // The last component outside brackets: after the last "::", or after a
-  // return type's blank. An operator's symbol is no bracket.
+  return name;
+}
+
+// The last component outside brackets: after the last "::", or after a
+// return type's blank. An operator's symbol is no bracket; an operator
+// named by a word (operator new, a conversion) is the rest of the name.
+std::string_view last_component(std::string_view name) {
   size_t component = 0;
   int depth = 0;
-  for (size_t i = 0; i < name.size(); ++i) {
+  size_t i = 0;
+  while (i < name.size()) {
     if (depth == 0 && operator_at(name, i)) {
       component = i;
-      i += strlen("operator");
-      if (i < name.size() && name[i] == ' ') break;  // operator new, conversions
-      while (i < name.size() && strchr("<>=!+-*/%^&|~[](),", name[i])) ++i;
-      --i;
+      i += kOperator.size();
+      if (i < name.size() && name[i] == ' ') break;
+      while (i < name.size() && kOperatorSymbols.find(name[i]) != std::string_view::npos) ++i;
       continue;
     }
     char c = name[i];
@@ -48,23 +50,32 @@ std::string_view short_routine_name(std::string_view name) {
       ++depth;
     } else if ((c == '>' || c == ')' || c == '}') && depth > 0) {
       --depth;
-    } else if (depth == 0 && c == ':' && i + 1 < name.size() && name[i + 1] == ':') {
-      component = ++i + 1;
+    } else if (depth == 0 && name.substr(i, 2) == "::") {
+      component = i + 2;
+      i += 2;
+      continue;
     } else if (depth == 0 && c == ' ') {
       component = i + 1;
     }
+    ++i;
   }
-  name = name.substr(component);
-  // Template arguments at the end of a plain name.
-  if (!name.starts_with("operator") && name.ends_with('>')) {
-    int angle = 0;
-    for (size_t i = name.size(); i-- > 0;) {
-      if (name[i] == '>') ++angle;
-      if (name[i] == '<' && --angle == 0) {
-        name = name.substr(0, i);
-        break;
-      }
-    }
+  return name.substr(component);
+}
+
+// A plain name without the template arguments at its end.
+std::string_view without_template_arguments(std::string_view name) {
+  if (name.starts_with(kOperator) || !name.ends_with('>')) return name;
+  int angle = 0;
+  for (size_t i = name.size(); i-- > 0;) {
+    if (name[i] == '>') ++angle;
+    if (name[i] == '<' && --angle == 0) return name.substr(0, i);
   }
+  return name;
+}
+
+}  // namespace
+
+std::string_view short_routine_name(std::string_view name) {
+  name = without_template_arguments(last_component(without_parameters(name)));
   return name.empty() ? std::string_view("Unknown") : name;
 }

@@ -9,19 +9,21 @@ RunState g_state;
 
 RunState& run_state() { return g_state; }
 
-Connection& connection(int unit) { return g_state.files[unit - kUnitInput]; }
+Connection& connection(FileUnit unit) {
+  return g_state.files[static_cast<int>(unit) - static_cast<int>(FileUnit::input)];
+}
 
-int close_all_units() {
-  if (g_state.units_closed.exchange(true)) return kNoUnit;
-  int failed = kNoUnit;
-  for (int unit = kUnitInput; unit <= kUnitLine; ++unit) {
+std::optional<FileUnit> close_all_units() {
+  if (g_state.units_closed.exchange(true)) return std::nullopt;
+  std::optional<FileUnit> failed;
+  for (FileUnit unit : kFileUnits) {
     Connection& c = connection(unit);
     if (!c.connected) continue;
     // Marked before it is closed: nothing closes it a second time.
     c.connected = false;
     platform::ErrorCode ignored;  // a record cut short is reported by its write, if at all
     if (c.unfinished) platform::cut_at(c.handle, c.offset, &ignored);
-    if (!platform::close_handle(c.handle, &ignored) && failed == kNoUnit) failed = unit;
+    if (!platform::close_handle(c.handle, &ignored) && !failed) failed = unit;
   }
   return failed;
 }

@@ -4,12 +4,21 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 
 #include "endings/line_reader.h"
 #include "endings/report_line.h"
 #include "platform/platform.h"
+
+// The units that connect files, by their numbers: only these have a place
+// in the unit table.
+enum class FileUnit : int { input = 10, list = 11, line = 12 };
+inline constexpr FileUnit kFileUnits[] = {FileUnit::input, FileUnit::list, FileUnit::line};
+
+// The same unit as a report names it.
+constexpr Unit unit_of(FileUnit unit) { return static_cast<Unit>(unit); }
 
 // One file connection, units 10, 11 and 12.
 struct Connection {
@@ -44,11 +53,10 @@ static_assert(std::atomic<bool>::is_always_lock_free, "the event handler tests a
 
 RunState& run_state();
 
-// Connection of unit 10, 11 or 12.
-Connection& connection(int unit);
+Connection& connection(FileUnit unit);
 
 // Closes units 10, 11 and 12 where still connected, first cutting an
 // unfinished file back to its last whole record; a second call does
 // nothing. Safe in a console event handler: it only cuts and closes, and
-// frees nothing. Returns the first unit whose close failed, or kNoUnit.
-int close_all_units();
+// frees nothing. Returns the first unit whose close failed, if any.
+std::optional<FileUnit> close_all_units();

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -64,13 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   p.XCol = 1 + data[2] % 4;
   p.YCol = 1 + (data[3] & 0x7F) % 4;
   p.lstfil = data[3] & 0x80 ? "list.lst" : "";
-  p.last_column = std::max({p.LineCol, p.XCol, p.YCol});
   fresh_run_status([&] {
     segment_lines(p);
     end_run(0);
   });
   // Whatever the ending, no descriptor stays open.
-  for (int unit = kUnitInput; unit <= kUnitLine; ++unit)
+  for (FileUnit unit : kFileUnits)
     if (connection(unit).connected) abort();
   if (open_descriptors() != descriptors) abort();
   return 0;

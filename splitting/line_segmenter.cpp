@@ -44,7 +44,7 @@ int32_t direction_code(double dx, double dy) {
   return dy > 0 ? 2 : 4;
 }
 
-void write_headers(const Segmenter& s, int unit) {
+void write_headers(const Segmenter& s, FileUnit unit) {
   for (const std::string& h : s.headers) write_record(unit, h.data(), h.size());
 }
 
@@ -53,17 +53,17 @@ void write_pending(Segmenter& s) {
   if (s.pending->blank()) return;
   char* text = s.pending->text.data();
   size_t n = finish_coded_record(text, s.pending->len, s.code);
-  if (s.list) write_record(kUnitList, text, n);
-  if (s.line_open) write_record(kUnitLine, text, n);
+  if (s.list) write_record(FileUnit::list, text, n);
+  if (s.line_open) write_record(FileUnit::line, text, n);
 }
 
 void open_line_file(Segmenter& s) {
   std::string name{s.current};
   name += ".dat";
-  open_unit(kUnitLine, name, OpenMode::line_file);
+  open_unit(FileUnit::line, name, OpenMode::line_file);
   s.line_open = true;
   // A line that comes back goes on in its file, after its header lines.
-  if (!continues_written_file(kUnitLine)) write_headers(s, kUnitLine);
+  if (!continues_written_file(FileUnit::line)) write_headers(s, FileUnit::line);
 }
 
 void start_segment(Segmenter& s) {
@@ -71,7 +71,7 @@ void start_segment(Segmenter& s) {
   write_pending(s);
   // Closed even when no record is pending (a record of separators only):
   // a line file is never left open behind the next one.
-  close_unit(kUnitLine);
+  close_unit(FileUnit::line);
   s.line_open = false;
   if (pending && s.steps >= 1) {
     std::string text = " Processed: ";
@@ -81,14 +81,17 @@ void start_segment(Segmenter& s) {
   s.pending->len = 0;
   ++s.segments;
   s.steps = 0;
+  // The direction code is not reset: a segment of a single record is written
+  // with the last code of the segment before it (0 before the first step),
+  // as the files of every earlier version have it.
   open_line_file(s);
 }
 
 void finish(Segmenter& s) {
   write_pending(s);
-  close_unit(kUnitInput);
-  close_unit(kUnitList);
-  close_unit(kUnitLine);
+  close_unit(FileUnit::input);
+  close_unit(FileUnit::list);
+  close_unit(FileUnit::line);
   write_count_line(" Processing complete: ", s.segments);
 }
 
@@ -96,18 +99,18 @@ void finish(Segmenter& s) {
 
 void segment_lines(const RunParameters& p) {
   Segmenter s;
-  s.columns = {p.LineCol, p.XCol, p.YCol, p.last_column};
-  open_unit(kUnitInput, p.infile, OpenMode::existing);
+  s.columns = {p.LineCol, p.XCol, p.YCol};
+  open_unit(FileUnit::input, p.infile, OpenMode::existing);
 
   for (int32_t i = 0; i < p.nHead; ++i) {
     std::string_view line;
-    if (!read_record(kUnitInput, &line)) return finish(s);
+    if (!read_record(FileUnit::input, line)) return finish(s);
     s.headers.push_back(text_record(trimmed(line)));
   }
   s.list = !is_blank(p.lstfil);
   if (s.list) {
-    open_unit(kUnitList, p.lstfil, OpenMode::create);
-    write_headers(s, kUnitList);
+    open_unit(FileUnit::list, p.lstfil, OpenMode::create);
+    write_headers(s, FileUnit::list);
   }
 
   for (;;) {

@@ -17,7 +17,8 @@ char normalised(char c) { return c == '\t' || c == ',' ? ' ' : c; }
 // array, is one the compiler converts with vector instructions.
 const size_t kNormaliseBlock = 16;
 
-// Kept inline in next_record: it runs once for every record.
+// Makes `line` the record: TABs and commas become blanks, trailing blanks
+// are not counted. Kept inline in next_record: it runs once for every record.
 [[gnu::always_inline]] inline void normalise(std::string_view line, DataRecord& record) {
   size_t n = line.size();
   if (record.text.size() < n + kRecordRoom) record.text.resize(n + kRecordRoom);
@@ -35,12 +36,10 @@ const size_t kNormaliseBlock = 16;
 
 }  // namespace
 
-void normalise_record(std::string_view line, DataRecord& record) { normalise(line, record); }
-
 bool next_record(DataRecord& record) {
   std::string_view line;
   do {
-    if (!read_record(kUnitInput, &line)) return false;
+    if (!read_record(FileUnit::input, line)) return false;
   } while (is_blank(line));  // a TAB or a comma makes a line not blank
   normalise(line, record);
   return true;
@@ -53,7 +52,7 @@ namespace {
 // Kept inline in scan_record: it runs for both coordinates of every record.
 [[gnu::always_inline]] inline void read_coordinate(std::string_view field, int64_t column, double& target) {
   Failure failure;
-  if (!read_field_value(field, target, &failure)) raise_field_failure(failure, kUnitInput, column, field);
+  if (!read_field_value(field, target, failure)) raise_field_failure(failure, FileUnit::input, column, field);
 }
 
 // The first of the three columns at or after `column`: past the record's end
@@ -72,8 +71,13 @@ void scan_record(const DataRecord& record, const Columns& columns, std::string_v
   size_t len = record.len;
   size_t pos = 0;
   while (pos < len && text[pos] == ' ') ++pos;
-  for (int64_t column = 1; column <= columns.last; ++column) {
-    if (pos == len && (column = next_used_column(columns, column)) > columns.last) break;
+  const int64_t last = columns.last();
+  for (int64_t column = 1; column <= last; ++column) {
+    if (pos == len) {
+      // Past the record's end: on to the next column that takes its field.
+      column = next_used_column(columns, column);
+      if (column > last) break;
+    }
     // The library's search beats a loop over the bytes of a field.
     const char* blank = static_cast<const char*>(memchr(text + pos, ' ', len - pos));
     size_t end = blank ? static_cast<size_t>(blank - text) : len;

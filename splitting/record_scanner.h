@@ -2,6 +2,7 @@
 // The record scanner: data records from the input, their fields, the line
 // identifier and the X and Y coordinates.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,12 +23,8 @@ struct Columns {
   int32_t line;
   int32_t x;
   int32_t y;
-  int32_t last;  // the largest of the three
+  int32_t last() const { return std::max({line, x, y}); }
 };
-
-// Makes `line` the record: TABs and commas become blanks, trailing blanks
-// are not counted.
-void normalise_record(std::string_view line, DataRecord& record);
 
 // Fills `record` with the next line of the input that is not all blanks.
 // False at the end of the input.

@@ -13,5 +13,4 @@ struct RunParameters {
   int32_t XCol = 0;
   int32_t YCol = 0;
   std::string lstfil;
-  int32_t last_column = 0;  // the largest of the three columns
 };

@@ -79,7 +79,7 @@ class FreeFormat : public ::testing::Test {
   // A field's failure comes back to its reader instead of ending the run.
   long long real_from_text(const std::string& in, double& v) {
     Failure f;
-    return read_field_value(in, v, &f) ? kOk : failure(f);
+    return read_field_value(in, v, f) ? kOk : failure(f);
   }
   int fd_ = -1;
 };

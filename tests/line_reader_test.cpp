@@ -29,13 +29,12 @@ Lines read_lines(int fd) {
   LineReader r;
   r.handle = fd;
   Lines lines;
-  const char* text;
-  size_t len;
+  std::string_view line;
   LineStatus s;
-  while ((s = next_line(r, &text, &len)) == LineStatus::line) lines.emplace_back(text, len);
+  while ((s = next_line(r, line)) == LineStatus::line) lines.emplace_back(line);
   EXPECT_EQ(s, LineStatus::end);
   EXPECT_EQ(r.lines, lines.size()) << "lines counted; a Ctrl-Z line is none";
-  EXPECT_EQ(next_line(r, &text, &len), LineStatus::end) << "a line after the end";
+  EXPECT_EQ(next_line(r, line), LineStatus::end) << "a line after the end";
   release_reader(r);
   return lines;
 }
@@ -147,9 +146,8 @@ INSTANTIATE_TEST_SUITE_P(Inputs, LineReading, testing::ValuesIn(line_cases()),
 TEST(LineReader, ReadErrorIsReported) {
   LineReader r;
   r.handle = open("/", O_RDONLY | O_DIRECTORY);  // read(2) fails with EISDIR
-  const char* text;
-  size_t len;
-  EXPECT_EQ(next_line(r, &text, &len), LineStatus::read_error);
+  std::string_view line;
+  EXPECT_EQ(next_line(r, line), LineStatus::read_error);
   EXPECT_EQ(r.error, EISDIR);
   release_reader(r);
   close(static_cast<int>(r.handle));

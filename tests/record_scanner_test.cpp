@@ -26,7 +26,7 @@ class RecordScanner : public testing::Test {
     path_ = name;
   }
   void TearDown() override {
-    close_unit(kUnitInput);
+    close_unit(FileUnit::input);
     remove(path_.c_str());
   }
 
@@ -35,7 +35,7 @@ class RecordScanner : public testing::Test {
     FILE* f = fopen(path_.c_str(), "wb");
     fwrite(content.data(), 1, content.size(), f);
     fclose(f);
-    open_unit(kUnitInput, path_, OpenMode::existing);
+    open_unit(FileUnit::input, path_, OpenMode::existing);
   }
 
   // Reads the next record and scans it; the status the run ended with, or -1.
@@ -54,7 +54,7 @@ class RecordScanner : public testing::Test {
   double x_ = -1.0, y_ = -2.0;
 };
 
-const Columns kStd{1, 2, 3, 3};
+const Columns kStd{1, 2, 3};
 
 TEST_F(RecordScanner, OnlyBlankLinesAreSkipped) {
   const std::string late = std::string(1024, ' ') + "X 1 2";
@@ -118,18 +118,18 @@ struct ColumnCase {
 };
 
 const ColumnCase kColumnCases[] = {
-    {"Ordinary", {1, 2, 3, 3}, "L1 10 20", "L1", 10, 20},
-    {"OtherOrder", {3, 1, 2, 3}, "10 20 L7", "L7", 10, 20},
-    {"FieldsAfterLastColumnIgnored", {1, 2, 3, 3}, "L1 10 20 N/A junk", "L1", 10, 20},
-    {"FieldsBetweenDropped", {2, 4, 6, 6}, "a L1 b 10 c 20", "L1", 10, 20},
-    {"XEqualsLineColKeepsX", {1, 1, 2, 2}, "L1 20", "L1", -1, 20},
-    {"YEqualsLineColKeepsY", {2, 1, 2, 2}, "10 L1", "L1", 10, -2},
-    {"YEqualsXColKeepsY", {1, 2, 2, 2}, "L1 10", "L1", 10, -2},
-    {"AllEqual", {1, 1, 1, 1}, "L1 N/A N/A", "L1", -1, -2},
-    {"SlashLeavesCoordinate", {1, 2, 3, 3}, "L1 / 20", "L1", -1, 20},
-    {"RepeatCount", {1, 2, 3, 3}, "L1 3*7 1.5D3", "L1", 7, 1500},
-    {"MissingIdentifierIsBlank", {3, 1, 2, 3}, "10 20", "", 10, 20},
-    {"LeadingSeparators", {1, 2, 3, 3}, " \t,, L1,1,2", "L1", 1, 2},
+    {"Ordinary", {1, 2, 3}, "L1 10 20", "L1", 10, 20},
+    {"OtherOrder", {3, 1, 2}, "10 20 L7", "L7", 10, 20},
+    {"FieldsAfterLastColumnIgnored", {1, 2, 3}, "L1 10 20 N/A junk", "L1", 10, 20},
+    {"FieldsBetweenDropped", {2, 4, 6}, "a L1 b 10 c 20", "L1", 10, 20},
+    {"XEqualsLineColKeepsX", {1, 1, 2}, "L1 20", "L1", -1, 20},
+    {"YEqualsLineColKeepsY", {2, 1, 2}, "10 L1", "L1", 10, -2},
+    {"YEqualsXColKeepsY", {1, 2, 2}, "L1 10", "L1", 10, -2},
+    {"AllEqual", {1, 1, 1}, "L1 N/A N/A", "L1", -1, -2},
+    {"SlashLeavesCoordinate", {1, 2, 3}, "L1 / 20", "L1", -1, 20},
+    {"RepeatCount", {1, 2, 3}, "L1 3*7 1.5D3", "L1", 7, 1500},
+    {"MissingIdentifierIsBlank", {3, 1, 2}, "10 20", "", 10, 20},
+    {"LeadingSeparators", {1, 2, 3}, " \t,, L1,1,2", "L1", 1, 2},
 };
 
 void PrintTo(const ColumnCase& c, std::ostream* os) { *os << c.name; }
@@ -194,7 +194,7 @@ TEST_F(RecordScanner, IdentifierIsTheWholeField) {
 
 TEST_F(RecordScanner, FieldOf1024CharactersFillsIdentifierAndLeavesNoOtherField) {
   input(std::string(1024, 'A') + "\n");
-  ASSERT_EQ(scan_next({1, 1, 1, 1}), -1);
+  ASSERT_EQ(scan_next({1, 1, 1}), -1);
   EXPECT_EQ(record_.len, 1024u);
   EXPECT_EQ(id_, std::string(1024, 'A'));
 }

@@ -19,7 +19,7 @@ const int kCountWidth = 6;      // the number of a count line
 class LineBuffer {
  public:
   explicit LineBuffer(size_t n) : p_(n <= sizeof small_ ? small_ : static_cast<char*>(malloc(n))) {
-    if (!p_) raise_failure(Failure::record_overflow, kUnitStdout);
+    if (!p_) raise_failure(Failure::record_overflow, Unit::console_output);
   }
   ~LineBuffer() {
     if (p_ != small_) free(p_);
@@ -37,7 +37,7 @@ void write_console(const char* bytes, size_t n) {
   size_t written;
   platform::ErrorCode error;
   if (!platform::write_all(platform::standard_stream(platform::Stream::output), bytes, n, &written, &error))
-    raise_failure(Failure::write_error, kUnitStdout);  // console units show no system line
+    raise_failure(Failure::write_error, Unit::console_output);  // console units show no system line
 }
 
 // Writes `lead` blanks, the text, the optional number field and the line end.

@@ -5,6 +5,8 @@
 #include "endings/run_state.h"
 #include "textio/number_conversion.h"
 
+using namespace std::string_view_literals;
+
 namespace {
 
 const size_t kMaxCharacterValue = 2049;
@@ -39,16 +41,19 @@ bool fail(Source& s, Failure number) {
 // Moves the console source to the next line of standard input. False at the
 // end of the input; a refused read ends the run here.
 bool next_console_line(Source& s) {
-  switch (next_line(run_state().console_in, &s.rec, &s.len)) {
+  std::string_view line;
+  switch (next_line(run_state().console_in, line)) {
     case LineStatus::line:
+      s.rec = line.data();
+      s.len = line.size();
       s.pos = 0;
       return true;
     case LineStatus::end:
       return false;
     case LineStatus::read_error:
-      raise_failure(Failure::read_error, kUnitStdin);
+      raise_failure(Failure::read_error, Unit::console_input);
     case LineStatus::no_memory:
-      raise_failure(Failure::no_memory, kNoUnit);
+      raise_failure(Failure::no_memory, Unit::none);
   }
   return false;
 }
@@ -76,10 +81,10 @@ struct Stops {
   }
 };
 
-constexpr Stops kNumericStops{{" \t)*,/", 6}};
+constexpr Stops kNumericStops{" \t)*,/"sv};
 // A name typed at the prompt: the path separator is one of its characters.
-constexpr Stops kUndelimitedStops{{" \t\n\0,", 5}};
-constexpr Stops kTruthStops{{" \t\n),/", 6}};
+constexpr Stops kUndelimitedStops{" \t\n\0,"sv};
+constexpr Stops kTruthStops{" \t\n),/"sv};
 
 // Where a token that starts at the current position ends.
 size_t token_end(const Source& s, const Stops& stops) {
@@ -205,7 +210,7 @@ bool is_repeat_of_digits(const NumericToken& token) {
 // whatever the count says. Passes over the count and its asterisk.
 bool skip_repeat_count(Source& s, std::string_view count) {
   int32_t ignored;
-  if (count.find_first_of(".EeDdQq") != std::string_view::npos || !convert_integer(count, &ignored))
+  if (count.find_first_of(".EeDdQq") != std::string_view::npos || !convert_integer(count, ignored))
     return fail(s, Failure::conversion_error);
   s.pos += count.size() + 1;
   return true;
@@ -222,8 +227,8 @@ bool read_number(Source& s, const Target& t, std::string_view token) {
   s.pos += token.size();
   bool converted = false;
   switch (t.kind) {
-    case Kind::integer: converted = convert_integer(token, t.integer); break;
-    case Kind::real: converted = convert_real(token, t.real); break;
+    case Kind::integer: converted = convert_integer(token, *t.integer); break;
+    case Kind::real: converted = convert_real(token, *t.real); break;
     case Kind::text: break;
   }
   return converted || fail(s, Failure::conversion_error);
@@ -256,21 +261,21 @@ Source text_source(std::string_view text) { return {.rec = text.data(), .len = t
 
 void read_console(const Target& t) {
   Source s{.console = true};
-  if (!next_console_line(s)) raise_failure(Failure::end_of_file, kUnitStdin);
-  if (!read_value(s, t)) raise_failure(s.failure, kUnitStdin);
+  if (!next_console_line(s)) raise_failure(Failure::end_of_file, Unit::console_input);
+  if (!read_value(s, t)) raise_failure(s.failure, Unit::console_input);
 }
 
 }  // namespace
 
 void read_text_value(std::string_view text, int32_t& target) {
   Source s = text_source(text);
-  if (!read_value(s, {.kind = Kind::integer, .integer = &target})) raise_failure(s.failure, kUnitInternal);
+  if (!read_value(s, {.kind = Kind::integer, .integer = &target})) raise_failure(s.failure, Unit::internal_read);
 }
 
-bool read_field_grammar(std::string_view text, double& target, Failure* failure) {
+bool read_field_grammar(std::string_view text, double& target, Failure& failure) {
   Source s = text_source(text);
   if (read_value(s, {.kind = Kind::real, .real = &target})) return true;
-  *failure = s.failure;
+  failure = s.failure;
   return false;
 }
 
@@ -280,6 +285,6 @@ void read_console_value(std::string& target) { read_console({.kind = Kind::text,
 
 void read_console_line(std::string& target) {
   Source s{.console = true};
-  if (!next_console_line(s)) raise_failure(Failure::end_of_file, kUnitStdin);
+  if (!next_console_line(s)) raise_failure(Failure::end_of_file, Unit::console_input);
   target.assign(s.rec, s.len);
 }

@@ -16,15 +16,15 @@
 void read_text_value(std::string_view text, int32_t& target);
 
 // The whole grammar, for a data field that is not a plain decimal.
-bool read_field_grammar(std::string_view text, double& target, Failure* failure);
+bool read_field_grammar(std::string_view text, double& target, Failure& failure);
 
 // The first value of a data field. False when the field cannot be read, the
-// failure in *failure and the target as it was: the caller reports it with
+// failure in `failure` and the target as it was: the caller reports it with
 // the field's place in the input. A field that is a plain decimal as a
 // whole, as a coordinate field nearly always is, holds no blank, separator
 // or repeat count: it is the value, converted right in the caller.
-[[nodiscard]] inline bool read_field_value(std::string_view text, double& target, Failure* failure) {
-  return convert_short_decimal(text, &target) || read_field_grammar(text, target, failure);
+[[nodiscard]] inline bool read_field_value(std::string_view text, double& target, Failure& failure) {
+  return convert_short_decimal(text, target) || read_field_grammar(text, target, failure);
 }
 
 // The next value typed on standard input. The read starts on a new line and

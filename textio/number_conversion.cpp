@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #ifdef SEGMENTOR_REAL_FROM_STRTOD
@@ -21,6 +22,10 @@ bool is_exponent_letter(char c) {
 // An exponent written with more significant digits than this is out of any
 // range a real can have.
 const size_t kMaxExponentDigits = 6;
+
+// The range of an integer target, in a type that holds both ends and more.
+constexpr int64_t kInt32Min = std::numeric_limits<int32_t>::min();
+constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
 
 // The parts of a real of the accepted form.
 struct RealParts {
@@ -127,9 +132,10 @@ bool numeric_token_valid(std::string_view t) {
 // A plain decimal of at most 15 digits, such as most coordinates, converts
 // exactly: its digits and the power of ten are both exact doubles, so one
 // multiplication or division rounds correctly.
-bool convert_short_decimal(std::string_view t, double* out) {
-  static const double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
-                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+bool convert_short_decimal(std::string_view t, double& out) {
+  const size_t kExactDigits = 15;  // 10^15 < 2^53: such digits are an exact double
+  static const double kPowers[kExactDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const char* p = t.data();
   const char* end = p + t.size();
   bool negative = false;
@@ -150,24 +156,24 @@ bool convert_short_decimal(std::string_view t, double* out) {
   }
   size_t count = static_cast<size_t>(end - first) - (point ? 1 : 0);
   size_t fraction = point ? static_cast<size_t>(end - point - 1) : 0;
-  if (count == 0 || count > 15) return false;
+  if (count == 0 || count > kExactDigits) return false;
   double value = static_cast<double>(digits) / kPowers[fraction];
-  *out = negative ? -value : value;
+  out = negative ? -value : value;
   return true;
 }
 
-bool convert_real(std::string_view t, double* out) {
+bool convert_real(std::string_view t, double& out) {
   if (convert_short_decimal(t, out)) return true;
   RealParts r;
   if (!split_real(t, &r)) return false;
   double zero = r.negative ? -0.0 : 0.0;
   if (is_zero(r.mantissa)) {
-    *out = zero;
+    out = zero;
     return true;
   }
   if (r.exponent.size() > kMaxExponentDigits) {
     if (!r.exponent_negative) return false;
-    *out = zero;
+    out = zero;
     return true;
   }
   // The plain form of a C++ or C conversion: [-]mantissa[e[-]digits], NUL.
@@ -198,21 +204,21 @@ bool convert_real(std::string_view t, double* out) {
     std::from_chars(r.exponent.data(), r.exponent.data() + r.exponent.size(), exponent);
     if (r.exponent_negative) exponent = -exponent;
     if (leading_power(r.mantissa) + exponent >= 0) return false;
-    *out = zero;
+    out = zero;
     return true;
   }
   if (ec != std::errc() || end != plain + len) return false;
-  *out = value;
+  out = value;
   return true;
 }
 
-bool convert_integer(std::string_view t, int32_t* out) {
+bool convert_integer(std::string_view t, int32_t& out) {
   if (t.find_first_of(".EeDdQq") != std::string_view::npos) {
     double real;
-    if (!convert_real(t, &real)) return false;
+    if (!convert_real(t, real)) return false;
     double truncated = std::trunc(real);
-    if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) return false;
-    *out = static_cast<int32_t>(truncated);
+    if (!(truncated >= kInt32Min && truncated <= kInt32Max)) return false;
+    out = static_cast<int32_t>(truncated);
     return true;
   }
   size_t i = 0;
@@ -223,10 +229,10 @@ bool convert_integer(std::string_view t, int32_t* out) {
   for (; i < t.size(); ++i) {
     if (!is_digit(t[i])) return false;
     value = value * 10 + (t[i] - '0');
-    if (value > 2147483648) return false;
+    if (value > -kInt32Min) return false;  // the largest magnitude either sign can take
   }
   if (negative) value = -value;
-  if (value > 2147483647) return false;
-  *out = static_cast<int32_t>(value);
+  if (value > kInt32Max) return false;
+  out = static_cast<int32_t>(value);
   return true;
 }

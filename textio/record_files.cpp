@@ -10,26 +10,31 @@
 
 namespace {
 
+// A failure of a file unit, reported under its number and name.
+[[noreturn]] void fail(Failure number, FileUnit unit, platform::ErrorCode error = 0) {
+  raise_failure(number, unit_of(unit), error);
+}
+
 // The failure of a refused open; only a refusal the program has no number
 // of its own for shows the platform's text.
-[[noreturn]] void open_refused(int unit, platform::Refusal refusal, platform::ErrorCode error) {
+[[noreturn]] void open_refused(FileUnit unit, platform::Refusal refusal, platform::ErrorCode error) {
   using platform::Refusal;
   switch (refusal) {
-    case Refusal::not_found: raise_failure(Failure::file_not_found, unit);
-    case Refusal::access_refused: raise_failure(Failure::permission_denied, unit);
-    case Refusal::bad_name: raise_failure(Failure::name_error, unit);
-    case Refusal::no_device: raise_failure(Failure::no_such_device, unit);
-    case Refusal::too_many_files: raise_failure(Failure::open_failure, unit);
+    case Refusal::not_found: fail(Failure::file_not_found, unit);
+    case Refusal::access_refused: fail(Failure::permission_denied, unit);
+    case Refusal::bad_name: fail(Failure::name_error, unit);
+    case Refusal::no_device: fail(Failure::no_such_device, unit);
+    case Refusal::too_many_files: fail(Failure::open_failure, unit);
     case Refusal::none:
     case Refusal::other: break;
   }
-  raise_failure(Failure::open_failure, unit, error);
+  fail(Failure::open_failure, unit, error);
 }
 
 // A file already connected in this run is never connected twice: the input
 // can not be overwritten, nor a line file be the list file.
-bool connected_elsewhere(int unit, platform::FileIdentity id) {
-  for (int other = kUnitInput; other <= kUnitLine; ++other) {
+bool connected_elsewhere(FileUnit unit, platform::FileIdentity id) {
+  for (FileUnit other : kFileUnits) {
     const Connection& o = connection(other);
     if (other != unit && o.connected && o.id == id) return true;
   }
@@ -37,12 +42,12 @@ bool connected_elsewhere(int unit, platform::FileIdentity id) {
 }
 
 // Goes on writing after the file's current end instead of replacing it.
-void continue_at_end(int unit) {
+void continue_at_end(FileUnit unit) {
   Connection& c = connection(unit);
   c.continued = true;
   if (!c.regular) return;  // a pipe or a device just goes on
   platform::ErrorCode error;
-  if (!platform::position_at_end(c.handle, &c.offset, &error)) raise_failure(Failure::write_error, unit, error);
+  if (!platform::position_at_end(c.handle, &c.offset, &error)) fail(Failure::write_error, unit, error);
   c.truncate_after_write = false;
 }
 
@@ -93,11 +98,11 @@ bool put_record(Connection& c, const char* bytes, size_t n, platform::ErrorCode*
 
 }  // namespace
 
-void open_unit(int unit, std::string_view name, OpenMode mode) {
+void open_unit(FileUnit unit, std::string_view name, OpenMode mode) {
   Connection& c = connection(unit);
   c.name = resolve_name(name);
   // A line file may not leave the current directory.
-  if (mode == OpenMode::line_file && !platform::is_local_name(name)) raise_failure(Failure::name_error, unit);
+  if (mode == OpenMode::line_file && !platform::is_local_name(name)) fail(Failure::name_error, unit);
   platform::Opened o =
       mode == OpenMode::existing ? platform::open_for_reading(c.name) : platform::open_for_writing(c.name);
   if (o.handle == platform::kNoHandle) open_refused(unit, o.refusal, o.error);
@@ -110,51 +115,45 @@ void open_unit(int unit, std::string_view name, OpenMode mode) {
   }
   if (kind.directory) {
     close_refused(o.handle);
-    raise_failure(Failure::permission_denied, unit);
+    fail(Failure::permission_denied, unit);
   }
   if (connected_elsewhere(unit, kind.identity)) {
     close_refused(o.handle);
-    raise_failure(Failure::open_failure, unit, platform::file_busy_error());
+    fail(Failure::open_failure, unit, platform::file_busy_error());
   }
   {
     // The connection appears whole to an event that closes every unit.
     platform::EventHold hold;
-    c.handle = o.handle;
-    c.read_only = mode == OpenMode::existing || o.read_only;
-    c.regular = kind.regular;
-    c.truncate_after_write = c.regular;
-    c.id = kind.identity;
-    c.offset = 0;
-    c.unfinished = false;
-    c.wrote = false;
-    c.continued = false;
-    c.reader = LineReader{o.handle};
-    c.connected = true;
+    c = Connection{.connected = true,
+                   .read_only = mode == OpenMode::existing || o.read_only,
+                   .regular = kind.regular,
+                   .truncate_after_write = kind.regular,
+                   .handle = o.handle,
+                   .name = std::move(c.name),
+                   .id = kind.identity,
+                   .reader = LineReader{.handle = o.handle}};
   }
   if (mode == OpenMode::line_file && run_state().written.contains(c.id)) continue_at_end(unit);
 }
 
-bool continues_written_file(int unit) { return connection(unit).continued; }
+bool continues_written_file(FileUnit unit) { return connection(unit).continued; }
 
-bool read_record(int unit, std::string_view* record) {
+bool read_record(FileUnit unit, std::string_view& record) {
   Connection& c = connection(unit);
-  const char* text;
-  size_t len;
-  switch (next_line(c.reader, &text, &len)) {
+  switch (next_line(c.reader, record)) {
     case LineStatus::line:
-      *record = {text, len};
       return true;
     case LineStatus::end:
       return false;
     case LineStatus::read_error:
-      raise_failure(Failure::read_error, unit, c.reader.error);
+      fail(Failure::read_error, unit, c.reader.error);
     case LineStatus::no_memory:
-      raise_failure(Failure::record_too_long, unit);
+      fail(Failure::record_too_long, unit);
   }
   return false;
 }
 
-void raise_field_failure(Failure number, int unit, int64_t column, std::string_view field) {
+void raise_field_failure(Failure number, FileUnit unit, int64_t column, std::string_view field) {
   const Connection& c = connection(unit);
   std::string place = "segmentor: " + c.name + ":" + std::to_string(c.reader.lines) + ": column " +
                       std::to_string(column) + ": ";
@@ -163,12 +162,12 @@ void raise_field_failure(Failure number, int unit, int64_t column, std::string_v
   } else {
     append_shown_field(place, field);
   }
-  raise_failure(number, kUnitInternal, 0, place);
+  raise_failure(number, Unit::internal_read, 0, place);
 }
 
-void write_record(int unit, const char* bytes, size_t n) {
+void write_record(FileUnit unit, const char* bytes, size_t n) {
   Connection& c = connection(unit);
-  if (c.read_only) raise_failure(Failure::read_only_file, unit);
+  if (c.read_only) fail(Failure::read_only_file, unit);
   platform::ErrorCode error;
   bool done;
   {
@@ -177,14 +176,14 @@ void write_record(int unit, const char* bytes, size_t n) {
     platform::EventHold hold;
     done = put_record(c, bytes, n, &error);
   }
-  if (!done) raise_failure(Failure::write_error, unit, error);
+  if (!done) fail(Failure::write_error, unit, error);
   if (!c.wrote) {
     c.wrote = true;
     run_state().written.insert(c.id);
   }
 }
 
-void close_unit(int unit) {
+void close_unit(FileUnit unit) {
   Connection& c = connection(unit);
   if (!c.connected) return;
   platform::ErrorCode error;
@@ -196,5 +195,5 @@ void close_unit(int unit) {
     closed = platform::close_handle(c.handle, &error);
   }
   release_reader(c.reader);
-  if (!closed) raise_failure(Failure::close_error, unit, error);
+  if (!closed) fail(Failure::close_error, unit, error);
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "endings/report_line.h"
+#include "endings/run_state.h"
 
 enum class OpenMode {
   existing,   // the input: opened for reading only, must exist
@@ -19,15 +20,15 @@ enum class OpenMode {
               // has written to already is continued at its end instead
 };
 
-void open_unit(int unit, std::string_view name, OpenMode mode);
+void open_unit(FileUnit unit, std::string_view name, OpenMode mode);
 
 // Whether the unit continues a file this run had written to: what was
 // written then, header lines included, stays in place.
-bool continues_written_file(int unit);
+bool continues_written_file(FileUnit unit);
 
 // The next line of the input, whole, without its terminator. False at the
 // end of the input. The view is valid until the next read.
-bool read_record(int unit, std::string_view* record);
+bool read_record(FileUnit unit, std::string_view& record);
 
 // Ends the run with `number`, the failure of reading a field of the line
 // last read from `unit`, reported on unit -5 and followed by the line
@@ -35,12 +36,12 @@ bool read_record(int unit, std::string_view* record);
 // with the field cut to 80 bytes ("..." after a longer one) and its control
 // bytes shown as \xNN; "missing" instead of an empty field, one beyond the
 // end of the line.
-[[noreturn]] void raise_field_failure(Failure number, int unit, int64_t column, std::string_view field);
+[[noreturn]] void raise_field_failure(Failure number, FileUnit unit, int64_t column, std::string_view field);
 
 // One record, its line end included, in one write. The first record
 // written after an open cuts off whatever followed it in the file. A write
 // that fails midway cuts the file back to where the record began.
-void write_record(int unit, const char* bytes, size_t n);
+void write_record(FileUnit unit, const char* bytes, size_t n);
 
 // A unit that is not connected is left alone.
-void close_unit(int unit);
+void close_unit(FileUnit unit);
