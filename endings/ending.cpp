@@ -96,7 +96,10 @@ void raise_failure(Failure number, Unit unit, int system_error, std::string_view
   char* line = heap ? heap : small_line;
   size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, Severity::severe, number, unit, name);
   ReportText report = heap ? ReportText{heap + line_cap, report_cap} : ReportText{small_report, sizeof small_report};
-  report.put({line, n});  // its line end CR LF becomes CR CR LF
+  // The report line's own CR LF goes through the LF-to-CR-LF turn like the
+  // rest, so it ends in CR CR LF: the byte sequence reports have always had,
+  // which tools that read them may count on.
+  report.put({line, n});
   if (heap) {
     if (!place.empty()) {
       report.put(place);

@@ -32,6 +32,8 @@ const Message kCatalogue[] = {
 const char* message_text(Failure number) {
   for (const Message& m : kCatalogue)
     if (m.number == number) return m.text;
+  // A bare LF, unlike the catalogue's CR LF: the fallback has always ended
+  // so, and no number the program raises ever reaches it.
   return "Message not found\n";
 }
 

@@ -47,7 +47,8 @@ size_t compose_report_line(char* out, size_t cap, Severity severity, Failure num
                            std::string_view name);
 
 // A fixed buffer for report text that turns every LF into CR LF as it is
-// filled, the way the error channel writes its lines.
+// filled, the way the error channel writes its lines: a text that already
+// ends in CR LF comes out with CR CR LF, and is meant to.
 struct ReportText {
   char* p;
   size_t cap;

@@ -66,6 +66,8 @@ void put_row(ReportText& out, uintptr_t pc, const char* function, const char* fi
       int status = 0;
       demangled = abi::__cxa_demangle(function, nullptr, nullptr, &status);
       routine = short_routine_name(demangled ? demangled : function);
+      // The main program goes by the program's name in capitals, as in the
+      // reports of every earlier version, which users match on.
       if (routine == "main") routine = "SEGMENTOR";
     }
     snprintf(line_text, sizeof line_text, "%d", line);

@@ -14,7 +14,9 @@
 
 namespace {
 
-// The start value of X and Y: -1.0E32 as a single-precision value.
+// The start value of X and Y: -1.0E32 as a single-precision value, which a
+// first record whose coordinate is a null value or a slash keeps, and whose
+// steps then give the codes earlier versions gave.
 const double kStartCoordinate = static_cast<double>(-1.0e32f);
 
 struct Segmenter {
