@@ -16,8 +16,10 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <utility>
 
 #include "platform/path_components.h"
+#include "platform/stream_seam.h"
 
 namespace platform {
 
@@ -127,7 +129,15 @@ void start_up() {
   signal(SIGXFSZ, SIG_IGN);
 }
 
-Handle standard_stream(Stream stream) { return static_cast<Handle>(stream); }
+namespace {
+Handle g_standard_streams[] = {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};
+}  // namespace
+
+Handle standard_stream(Stream stream) { return g_standard_streams[static_cast<int>(stream)]; }
+
+Handle replace_standard_stream(Stream stream, Handle h) {
+  return std::exchange(g_standard_streams[static_cast<int>(stream)], h);
+}
 
 ptrdiff_t read_some(Handle h, char* buf, size_t cap, ErrorCode* error) {
   for (;;) {

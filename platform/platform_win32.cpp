@@ -10,7 +10,9 @@
 #include <float.h>
 
 #include <algorithm>
+#include <utility>
 
+#include "platform/stream_seam.h"
 #include "platform/windows_names.h"
 
 namespace platform {
@@ -216,14 +218,20 @@ void start_up() {
   event_lock();
 }
 
-Handle standard_stream(Stream stream) {
-  static const Handle handles[] = {
+namespace {
+Handle& standard_slot(Stream stream) {
+  static Handle handles[] = {
       standard_handle(STD_INPUT_HANDLE),
       standard_handle(STD_OUTPUT_HANDLE),
       standard_handle(STD_ERROR_HANDLE),
   };
   return handles[static_cast<int>(stream)];
 }
+}  // namespace
+
+Handle standard_stream(Stream stream) { return standard_slot(stream); }
+
+Handle replace_standard_stream(Stream stream, Handle h) { return std::exchange(standard_slot(stream), h); }
 
 ptrdiff_t read_some(Handle h, char* buf, size_t cap, ErrorCode* error) {
   if (!usable(h, error)) return -1;

@@ -1,74 +1,23 @@
 // SPDX-License-Identifier: Apache-2.0
 // Console lines and output-file records, byte for byte. Console output is
-// caught by putting a packet-mode pipe on fd 1: every read of it returns
-// exactly one write(2), so the tests also see how a line was handed over.
+// caught on a pipe of which every read returns exactly one write, so the
+// tests also see how a line was handed over.
 #include "textio/console_output.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstring>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/run_ending.h"
+#include "tests/unit_support.h"
 #include "textio/record_layout.h"
 
 namespace {
 
 using Writes = std::vector<std::string>;
-
-// Puts `fd` on standard output for its lifetime.
-class StdoutSwap {
- public:
-  explicit StdoutSwap(int fd) {
-    fflush(stdout);
-    saved_ = dup(1);
-    dup2(fd, 1);
-  }
-  ~StdoutSwap() {
-    dup2(saved_, 1);
-    close(saved_);
-  }
-
- private:
-  int saved_;
-};
-
-// The writes `f` makes to standard output, one string per write(2).
-Writes capture_writes(const std::function<void()>& f) {
-  int p[2];
-  EXPECT_EQ(pipe2(p, O_DIRECT), 0);
-  {
-    StdoutSwap swap(p[1]);
-    f();
-  }
-  close(p[1]);
-  Writes writes;
-  char buf[8192];
-  for (ssize_t n; (n = read(p[0], buf, sizeof buf)) > 0;) writes.emplace_back(buf, static_cast<size_t>(n));
-  close(p[0]);
-  return writes;
-}
-
-// The bytes `f` writes to standard output, caught in a temporary file.
-std::string capture_bytes(const std::function<void()>& f) {
-  FILE* tmp = tmpfile();
-  {
-    StdoutSwap swap(fileno(tmp));
-    f();
-  }
-  std::string bytes;
-  rewind(tmp);
-  char buf[65536];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, tmp)) > 0;) bytes.append(buf, n);
-  fclose(tmp);
-  return bytes;
-}
 
 struct StyleCase {
   const char* name;
@@ -132,8 +81,9 @@ INSTANTIATE_TEST_SUITE_P(Styles, ConsoleStyle, testing::ValuesIn(kStyleCases),
 
 TEST(ConsoleOutput, LongFormattedLineIsWrittenWholeAsOneLine) {
   std::string text = text_of(300000);
-  EXPECT_EQ(capture_bytes([&] { write_banner_line(text); }), std::string(17, ' ') + text + "\r\n");
-  EXPECT_EQ(capture_bytes([&] { write_count_line(text, 42); }), text + "    42\r\n");
+  const auto output = platform::Stream::output;
+  EXPECT_EQ(capture_bytes(output, [&] { write_banner_line(text); }), std::string(17, ' ') + text + "\r\n");
+  EXPECT_EQ(capture_bytes(output, [&] { write_count_line(text, 42); }), text + "    42\r\n");
 }
 
 struct FieldCase {
@@ -202,26 +152,14 @@ TEST(FileRecords, TextRecordIsTextAndLineEnd) {
   EXPECT_EQ(text_record("trailing  "), "trailing  \r\n");
 }
 
-class ConsoleWriteFailure : public testing::Test {
- protected:
-  void SetUp() override { old_ = signal(SIGPIPE, SIG_IGN); }
-  void TearDown() override { signal(SIGPIPE, old_); }
+// Status of `f` run with standard output on a pipe nobody reads.
+long long status_on_closed_pipe(const std::function<void()>& f) {
+  long long status = 0;
+  with_output_to_closed_pipe([&] { status = fresh_run_status(f); });
+  return status;
+}
 
-  // Status of `f` run with standard output on a pipe nobody reads.
-  long long status_on_closed_pipe(const std::function<void()>& f) {
-    int p[2];
-    EXPECT_EQ(pipe(p), 0);
-    close(p[0]);
-    StdoutSwap swap(p[1]);
-    close(p[1]);
-    return fresh_run_status(f);
-  }
-
- private:
-  void (*old_)(int) = SIG_DFL;
-};
-
-TEST_F(ConsoleWriteFailure, RefusedWriteEndsTheRunWith38) {
+TEST(ConsoleWriteFailure, RefusedWriteEndsTheRunWith38) {
   EXPECT_EQ(status_on_closed_pipe([] { write_plain_line("lost"); }), failure(38));
   EXPECT_EQ(status_on_closed_pipe([] { write_prompt_line(" Enter: "); }), failure(38));
   EXPECT_EQ(status_on_closed_pipe([] { write_count_line(" Processed: L1", 1); }), failure(38));

@@ -33,12 +33,6 @@ std::string version_row() {
 
 int exit_status(int status) { return status <= 1 ? status : failure_status(status); }
 
-std::string native(std::string name) {
-  for (char& c : name)
-    if (c == '/') c = kDirSeparator;
-  return name;
-}
-
 SpawnResult run_in(const std::string& dir, const std::vector<std::string>& args, const std::string& input,
                    std::function<void()> in_child, Stdin stdin_is) {
   return run_segmentor({args, dir, input, stdin_is, std::move(in_child)});

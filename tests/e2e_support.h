@@ -38,8 +38,6 @@ std::string version_row();
 // A status of a table as the spawn helper sees it: 0 (done) and 1 (an
 // early stop) as they are, a failure number as that failure's status word.
 int exit_status(int status);
-// A name written with '/' as the platform shows it resolved.
-std::string native(std::string name);
 
 // A severe report line: "runlib: severe (<n>): <text>" and CR CR LF.
 std::string report(int number, const std::string& text);

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // The report line, and the closing of all units at the end of a run.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include "endings/report_line.h"
 #include "endings/run_state.h"
 #include "tests/run_ending.h"
+#include "tests/unit_support.h"
 
 namespace {
 
@@ -47,23 +47,35 @@ TEST(ReportLine, IsCutAtTheBuffer) {
 class Ending : public ::testing::Test {
  protected:
   void SetUp() override { prepare_run_for_test(); }
-  void TearDown() override { prepare_run_for_test(); }
-  // Connects a unit to an open descriptor of /dev/null, or to one that no
-  // file can have, whose close fails.
-  static int connect(FileUnit unit, bool closable) {
-    int fd = closable ? open("/dev/null", O_RDONLY | O_CLOEXEC) : -1;
-    Connection& c = connection(unit);
-    c.handle = fd;
-    c.connected = true;
-    return fd;
+  void TearDown() override {
+    for (Pipe& pipe : pipes_) close_pipe(pipe);
+    prepare_run_for_test();
   }
+  // Connects a unit to the write end of a pipe, or to no handle at all,
+  // whose close fails; returns the pipe's read end. (A handle that was
+  // closed is no proof: the system may hand its value out again at once.)
+  platform::Handle connect(FileUnit unit, bool closable) {
+    Pipe pipe = closable ? message_pipe() : Pipe{};
+    Connection& c = connection(unit);
+    c.handle = std::exchange(pipe.write, platform::kNoHandle);
+    c.connected = true;
+    return pipes_.emplace_back(pipe).read;
+  }
+  // Whether the unit's close has closed the pipe's write end: its reader
+  // sees the end of the data.
+  static bool closed(platform::Handle read) {
+    char byte;
+    platform::ErrorCode error;
+    return platform::read_some(read, &byte, 1, &error) == 0;
+  }
+  std::vector<Pipe> pipes_;
 };
 
 TEST_F(Ending, ClosesEveryUnitOnce) {
-  int fd = connect(FileUnit::list, true);
+  platform::Handle h = connect(FileUnit::list, true);
   EXPECT_EQ(close_all_units(), std::nullopt);
   EXPECT_FALSE(connection(FileUnit::list).connected);
-  EXPECT_EQ(fcntl(fd, F_GETFD), -1);
+  EXPECT_TRUE(closed(h));
   connect(FileUnit::line, false);
   EXPECT_EQ(close_all_units(), std::nullopt);  // a second call does nothing
   EXPECT_TRUE(connection(FileUnit::line).connected);
@@ -72,12 +84,12 @@ TEST_F(Ending, ClosesEveryUnitOnce) {
 TEST_F(Ending, ACloseThatFailsIsReportedForItsUnitAfterClosingTheRest) {
   connect(FileUnit::input, true);
   connect(FileUnit::list, false);
-  int line = connect(FileUnit::line, true);
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(run_status([] { end_run(0); }), failure(Failure::close_error));
-  std::string report = testing::internal::GetCapturedStderr();
+  platform::Handle line = connect(FileUnit::line, true);
+  std::string report = capture_bytes(platform::Stream::error, [] {
+    EXPECT_EQ(run_status([] { end_run(0); }), failure(Failure::close_error));
+  });
   EXPECT_EQ(report.substr(0, report.find('\n') + 1), "runlib: severe (28): CLOSE error, unit 11, file \r\r\n");
-  EXPECT_EQ(fcntl(line, F_GETFD), -1);
+  EXPECT_TRUE(closed(line));
   EXPECT_FALSE(connection(FileUnit::line).connected);
 }
 

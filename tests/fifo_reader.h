@@ -12,7 +12,7 @@
 class FifoReader {
  public:
   FifoReader(const std::string& path, size_t limit);
-  ~FifoReader();  // stops the reader and waits for it
+  ~FifoReader();  // stops the reader and waits for it; never throws
   FifoReader(const FifoReader&) = delete;
   FifoReader& operator=(const FifoReader&) = delete;
 
@@ -24,6 +24,6 @@ class FifoReader {
 
   std::string path_;
   std::string got_;
-  int stop_[2] = {-1, -1};  // a pipe: a byte in it stops the reader
+  int stop_[2] = {-1, -1};  // a pipe: its write end closed stops the reader
   std::thread thread_;
 };

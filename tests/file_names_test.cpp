@@ -3,29 +3,30 @@
 #include "textio/file_names.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <climits>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "tests/test_support.h"
+
 namespace {
 
-std::string cwd() {
-  char buf[PATH_MAX];
-  EXPECT_NE(getcwd(buf, sizeof buf), nullptr);
-  return buf;
+std::string cwd() { return std::filesystem::current_path().string(); }
+
+// The current directory as the prefix of a name below it ("" for "/",
+// "C:" for "C:\").
+std::string base() {
+  std::string c = cwd();
+  return c.back() == kDirSeparator ? c.substr(0, c.size() - 1) : c;
 }
 
-// The current directory as the prefix of a name below it ("" for "/").
-std::string base() { return cwd() == "/" ? "" : cwd(); }
+std::string parent() { return base().substr(0, base().rfind(kDirSeparator)); }
 
-std::string parent() {
-  std::string c = cwd();
-  size_t slash = c.rfind('/');
-  return slash == 0 ? "" : c.substr(0, slash);
+// A name written with '/' as the platform resolves it: a rooted one on the
+// current directory's drive on Windows.
+std::string resolved(const std::string& name) {
+  const bool on_drive = kDirSeparator == '\\' && name.starts_with('/');
+  return (on_drive ? cwd().substr(0, 2) : "") + native(name);
 }
 
 struct NameCase {
@@ -36,7 +37,7 @@ struct NameCase {
 
 std::vector<NameCase> name_cases() {
   const std::string b = base();
-  return {
+  std::vector<NameCase> cases = {
       {"Relative", "data.xyz", b + "/data.xyz"},
       {"LeadingAndTrailingBlanks", "   data.xyz    ", b + "/data.xyz"},
       {"TrailingNuls", std::string("data.xyz\0\0", 10), b + "/data.xyz"},
@@ -63,6 +64,8 @@ std::vector<NameCase> name_cases() {
       {"InnerBlankAfter256Kept", "/" + std::string(254, 'a') + " tail", "/" + std::string(254, 'a') + " tail"},
       {"LongerThan256Whole", "/" + std::string(300, 'n'), "/" + std::string(300, 'n')},
   };
+  for (NameCase& c : cases) c.expected = resolved(c.expected);
+  return cases;
 }
 
 void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
@@ -78,36 +81,28 @@ TEST(ResolveNameLimit, AbsoluteFormIsUsedWhateverItsLength) {
   const std::string b = base();
   ASSERT_LT(b.size(), 200u) << "test needs a short current directory";
   std::string fits(255 - b.size(), 'f');  // base + "/" + name = 256 characters
-  EXPECT_EQ(resolve_name(fits), b + "/" + fits);
+  EXPECT_EQ(resolve_name(fits), b + kDirSeparator + fits);
   std::string longer(256 - b.size(), 'g');  // 257 characters when absolute
-  EXPECT_EQ(resolve_name("  " + longer + "  "), b + "/" + longer);
-  std::string beyond_path_max(PATH_MAX + 10, 'p');
-  EXPECT_EQ(resolve_name(beyond_path_max), b + "/" + beyond_path_max);
+  EXPECT_EQ(resolve_name("  " + longer + "  "), b + kDirSeparator + longer);
+  std::string beyond_path_max(5000, 'p');
+  EXPECT_EQ(resolve_name(beyond_path_max), b + kDirSeparator + beyond_path_max);
   // The length that counts is that of the resolved form.
   std::string shrinks = "x/../" + std::string(254 - b.size(), 'h');
-  EXPECT_EQ(resolve_name(shrinks), b + "/" + std::string(254 - b.size(), 'h'));
+  EXPECT_EQ(resolve_name(shrinks), b + kDirSeparator + std::string(254 - b.size(), 'h'));
 }
 
 TEST(NameExists, AnyKindOfEntry) {
-  std::string made = (std::filesystem::temp_directory_path() / "resolved_name_testXXXXXX").string();
-  ASSERT_NE(mkdtemp(made.data()), nullptr);
-  const char* dir = made.c_str();
-  std::string file = std::string(dir) + "/file.xyz";
-  FILE* f = fopen(file.c_str(), "w");
-  ASSERT_NE(f, nullptr);
-  fclose(f);
-
+  TempDir dir;
+  const std::string file = dir.file("file.xyz");
+  write_file(file, "");
   EXPECT_TRUE(file_exists(file));
   EXPECT_TRUE(file_exists("  " + file + "  "));
-  EXPECT_TRUE(file_exists(dir));
-  EXPECT_TRUE(file_exists("/dev/null"));
-  EXPECT_FALSE(file_exists(std::string(dir) + "/missing.xyz"));
-  EXPECT_FALSE(file_exists(std::string(dir) + "/missing/file.xyz"));
+  EXPECT_TRUE(file_exists(dir.path()));
+  EXPECT_TRUE(file_exists(kDirSeparator == '/' ? "/dev/null" : "NUL"));
+  EXPECT_FALSE(file_exists(dir.file("missing.xyz")));
+  EXPECT_FALSE(file_exists(dir.path() + "/missing/file.xyz"));
   EXPECT_FALSE(file_exists("   "));
   EXPECT_FALSE(file_exists(""));
-
-  remove(file.c_str());
-  rmdir(dir);
 }
 
 }  // namespace

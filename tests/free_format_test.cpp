@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 // The free-format reader: one value from a text (an argument or a data
 // field) or from standard input, by token class and target kind.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -14,6 +12,7 @@
 
 #include "endings/run_state.h"
 #include "tests/run_ending.h"
+#include "tests/unit_support.h"
 #include "textio/free_format.h"
 
 using namespace std::string_literals;
@@ -30,12 +29,6 @@ const int32_t kIntSentinel = -55555;  // what a null value must leave in place
 const double kRealSentinel = -123.25;
 const char kTextSentinel[] = "SENTINEL";
 
-std::string hex(uint64_t bits) {
-  char buf[20];
-  snprintf(buf, sizeof buf, "%016llX", static_cast<unsigned long long>(bits));
-  return buf;
-}
-
 std::string shown(const std::string& s) {
   return s.size() > 60 ? s.substr(0, 20) + "...(" + std::to_string(s.size()) + " bytes)" : s;
 }
@@ -44,19 +37,16 @@ class FreeFormat : public ::testing::Test {
  protected:
   void SetUp() override { prepare_run_for_test(); }
   void TearDown() override {
-    close_input();
+    input_.reset();
     prepare_run_for_test();
   }
-  // Starts a fresh run whose standard input is a pipe holding these bytes.
-  void console(const std::string& bytes) {
-    close_input();
+  // Starts a fresh run whose standard input holds these bytes (or, with
+  // `refused`, is open for writing only: every read is refused).
+  void console(const std::string& bytes, bool refused = false) {
+    input_.reset();
     prepare_run_for_test();
-    int p[2];
-    ASSERT_EQ(pipe(p), 0);
-    ASSERT_EQ(write(p[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    close(p[1]);
-    fd_ = p[0];
-    run_state().console_in.handle = fd_;
+    input_ = std::make_unique<ScratchFile>(bytes, refused);
+    run_state().console_in.handle = input_->handle();
   }
   // Runs each case through a console read into a text target.
   template <typename Case, size_t N>
@@ -72,16 +62,12 @@ class FreeFormat : public ::testing::Test {
       }
     }
   }
-  void close_input() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
   // A field's failure comes back to its reader instead of ending the run.
   long long real_from_text(const std::string& in, double& v) {
     Failure f;
     return read_field_value(in, v, f) ? kOk : failure(f);
   }
-  int fd_ = -1;
+  std::unique_ptr<ScratchFile> input_;
 };
 
 struct IntCase {
@@ -359,11 +345,7 @@ TEST_F(FreeFormat, RefusedConsoleRead) {
   std::string t = kTextSentinel;
   for (int op = 0; op < 3; ++op) {
     SCOPED_TRACE("operation " + std::to_string(op));
-    close_input();
-    prepare_run_for_test();
-    fd_ = open("/dev/null", O_WRONLY);
-    ASSERT_GE(fd_, 0);
-    run_state().console_in.handle = fd_;
+    console("5\n", true);
     EXPECT_EQ(run_status([&] {
                 if (op == 0) read_console_value(n);
                 if (op == 1) read_console_value(t);

@@ -3,16 +3,14 @@
 // that hands the same bytes over in small pieces.
 #include "endings/line_reader.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/unit_support.h"
 
 namespace {
 
@@ -25,9 +23,9 @@ struct LineCase {
 };
 
 // Every line up to the end; once ended, the reader stays at the end.
-Lines read_lines(int fd) {
+Lines read_lines(platform::Handle h) {
   LineReader r;
-  r.handle = fd;
+  r.handle = h;
   Lines lines;
   std::string_view line;
   LineStatus s;
@@ -40,36 +38,33 @@ Lines read_lines(int fd) {
 }
 
 Lines read_from_file(const std::string& input) {
-  FILE* f = tmpfile();
-  fwrite(input.data(), 1, input.size(), f);
-  fflush(f);
-  rewind(f);
-  Lines lines = read_lines(fileno(f));
-  fclose(f);
-  return lines;
+  ScratchFile file(input);
+  return read_lines(file.handle());
 }
 
-// The writer thread feeds the pipe in pieces, each read before the next is
-// written, so the reader sees many short reads before the end.
+// The writer thread hands the bytes over in pieces, each read before the
+// next is written, so the reader sees many short reads before the end.
 Lines read_from_pipe(const std::string& input) {
-  int p[2];
-  EXPECT_EQ(pipe(p), 0);
+  Pipe pipe = piece_pipe();
   size_t piece = std::max<size_t>(1, input.size() / 40);
   std::thread writer([&] {
     for (size_t at = 0; at < input.size(); at += piece) {
-      size_t n = std::min(piece, input.size() - at);
-      EXPECT_EQ(write(p[1], input.data() + at, n), static_cast<ssize_t>(n));
-      for (int queued; ioctl(p[1], FIONREAD, &queued) == 0 && queued > 0;) std::this_thread::yield();
+      if (hand_over(pipe, input.substr(at, piece))) continue;
+      ADD_FAILURE() << "the piece at " << at << " was not taken";
+      break;
     }
-    close(p[1]);
+    platform::ErrorCode error;
+    platform::close_handle(pipe.write, &error);
+    pipe.write = platform::kNoHandle;
   });
-  Lines lines = read_lines(p[0]);
+  Lines lines = read_lines(pipe.read);
   // Drain what follows an early end so the writer never meets a closed pipe.
   char sink[4096];
-  while (read(p[0], sink, sizeof sink) > 0) {
+  platform::ErrorCode error;
+  while (platform::read_some(pipe.read, sink, sizeof sink, &error) > 0) {
   }
   writer.join();
-  close(p[0]);
+  close_pipe(pipe);
   return lines;
 }
 
@@ -144,13 +139,16 @@ INSTANTIATE_TEST_SUITE_P(Inputs, LineReading, testing::ValuesIn(line_cases()),
                          [](const auto& info) { return info.param.name; });
 
 TEST(LineReader, ReadErrorIsReported) {
+  ScratchFile write_only("text\n", true);
+  char byte;
+  platform::ErrorCode refused = 0;
+  ASSERT_EQ(platform::read_some(write_only.handle(), &byte, 1, &refused), -1);
   LineReader r;
-  r.handle = open("/", O_RDONLY | O_DIRECTORY);  // read(2) fails with EISDIR
+  r.handle = write_only.handle();
   std::string_view line;
   EXPECT_EQ(next_line(r, line), LineStatus::read_error);
-  EXPECT_EQ(r.error, EISDIR);
+  EXPECT_EQ(r.error, refused);
   release_reader(r);
-  close(static_cast<int>(r.handle));
 }
 
 }  // namespace

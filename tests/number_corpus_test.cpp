@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/run_ending.h"
+#include "tests/test_support.h"
 #include "textio/free_format.h"
 
 namespace {
@@ -36,12 +37,6 @@ std::vector<CorpusLine> load(const std::string& name) {
     lines.push_back({n, std::stoull(f64, nullptr, 16), text});
   }
   return lines;
-}
-
-std::string hex(uint64_t bits) {
-  char buf[20];
-  snprintf(buf, sizeof buf, "%016llX", static_cast<unsigned long long>(bits));
-  return buf;
 }
 
 const int kShownMismatches = 10;

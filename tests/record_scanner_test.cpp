@@ -4,13 +4,11 @@
 #include "splitting/record_scanner.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "tests/run_ending.h"
+#include "tests/test_support.h"
 #include "textio/record_files.h"
 
 namespace {
@@ -19,23 +17,13 @@ class RecordScanner : public testing::Test {
  protected:
   void SetUp() override {
     prepare_run_for_test();
-    std::string name = (std::filesystem::temp_directory_path() / "record_scanner_testXXXXXX").string();
-    int fd = mkstemp(name.data());
-    ASSERT_GE(fd, 0);
-    close(fd);
-    path_ = name;
   }
-  void TearDown() override {
-    close_unit(FileUnit::input);
-    remove(path_.c_str());
-  }
+  void TearDown() override { close_unit(FileUnit::input); }
 
   // Makes `content` the input and connects it as unit 10.
   void input(const std::string& content) {
-    FILE* f = fopen(path_.c_str(), "wb");
-    fwrite(content.data(), 1, content.size(), f);
-    fclose(f);
-    open_unit(FileUnit::input, path_, OpenMode::existing);
+    write_file(dir_.file("input"), content);
+    open_unit(FileUnit::input, dir_.file("input"), OpenMode::existing);
   }
 
   // Reads the next record and scans it; the status the run ended with, or -1.
@@ -48,7 +36,7 @@ class RecordScanner : public testing::Test {
 
   std::string text() const { return record_.text.substr(0, record_.len); }
 
-  std::string path_;
+  TempDir dir_;
   DataRecord record_;
   std::string_view id_;
   double x_ = -1.0, y_ = -2.0;

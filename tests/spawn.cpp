@@ -8,7 +8,6 @@
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,12 +18,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
-#include <thread>
 
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
-const char kDirSeparator = '/';
 const std::string kBusyText = strerror(EBUSY);
 const std::string kDiskFullText = strerror(ENOSPC);
 
@@ -47,7 +43,9 @@ int open_stdin(const SpawnOptions& o, int* feed) {
   if (o.stdin_is == Stdin::write_only) return open("/dev/null", O_WRONLY | O_CLOEXEC);
   if (o.stdin_is == Stdin::pipe) {
     int p[2];
-    if (pipe2(p, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    // One page holds one write at a time: the pipe takes more only once
+    // the program has read everything in it.
+    if (pipe2(p, O_CLOEXEC) != 0 || fcntl(p[1], F_SETPIPE_SZ, 1) < 0) throw std::runtime_error("pipe");
     fcntl(p[1], F_SETFL, O_NONBLOCK);
     // A program that stops reading gives EPIPE here instead.
     signal(SIGPIPE, SIG_IGN);
@@ -128,13 +126,12 @@ bool Child::wait_for_output(const std::string& text) {
   return pump([&] { return result_.out.find(text) != std::string::npos; });
 }
 
-// Nothing tells when the program reads: the bytes still in the pipe are
-// asked for again and again.
+// The pipe of one page takes a write only once it is empty.
 bool Child::wait_until_read() {
   return pump(
       [&] {
-        int queued = 0;
-        return pending_.empty() && (in_ < 0 || (ioctl(in_, FIONREAD, &queued) == 0 && queued == 0));
+        pollfd in = {in_, POLLOUT, 0};
+        return pending_.empty() && (in_ < 0 || (poll(&in, 1, 0) == 1 && in.revents == POLLOUT));
       },
       true);
 }
@@ -149,7 +146,7 @@ SpawnResult Child::finish() {
 // Moves bytes until `done` holds: what is fed into standard input, output
 // and errors out of theirs. False when both streams end first (the program
 // has ended). At the deadline the program is killed, which ends them.
-bool Child::pump(const std::function<bool()>& done, bool spin) {
+bool Child::pump(const std::function<bool()>& done, bool until_read) {
   char buf[65536];
   while (!done()) {
     if (streams_[0] < 0 && streams_[1] < 0) return false;
@@ -159,12 +156,8 @@ bool Child::pump(const std::function<bool()>& done, bool spin) {
       killed_ = true;
       ADD_FAILURE() << "segmentor did not end within " << kDeadline.count() << " s and was killed";
     }
-    pollfd fds[3] = {{streams_[0], POLLIN, 0}, {streams_[1], POLLIN, 0}, {pending_.empty() ? -1 : in_, POLLOUT, 0}};
-    int timeout = spin ? 0 : killed_ ? -1 : static_cast<int>(left.count()) + 1;
-    if (poll(fds, 3, timeout) <= 0) {
-      std::this_thread::yield();
-      continue;
-    }
+    pollfd fds[3] = {{streams_[0], POLLIN, 0}, {streams_[1], POLLIN, 0}, {pending_.empty() && !until_read ? -1 : in_, POLLOUT, 0}};
+    if (poll(fds, 3, killed_ ? -1 : static_cast<int>(left.count()) + 1) <= 0) continue;
     for (int i = 0; i < 2; ++i) {
       if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       ssize_t n = read(streams_[i], buf, sizeof buf);
@@ -175,7 +168,7 @@ bool Child::pump(const std::function<bool()>& done, bool spin) {
         streams_[i] = -1;
       }
     }
-    if (fds[2].revents) write_pending();
+    if (fds[2].revents && !pending_.empty()) write_pending();
   }
   return true;
 }
@@ -194,13 +187,6 @@ SpawnResult run_segmentor(const SpawnOptions& o) {
   Child child(o);
   child.close_input();
   return child.finish();
-}
-
-TempDir::TempDir() {
-  std::string tmpl = (std::filesystem::temp_directory_path() / "segmentor-test-XXXXXX").string();
-  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
-  path_ = tmpl;
-  chmod(path_.c_str(), 0777);  // a child that dropped its privileges may write here
 }
 
 bool file_exists(const std::string& path) {

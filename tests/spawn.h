@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/test_support.h"
+
 // What the program gets as standard input.
 enum class Stdin {
   file,        // a regular file holding `input`
@@ -67,7 +69,7 @@ class Child {
   const SpawnResult& so_far() const { return result_; }
 
  private:
-  bool pump(const std::function<bool()>& done, bool spin = false);
+  bool pump(const std::function<bool()>& done, bool until_read = false);
   void write_pending();
 
   pid_t pid_ = -1;
@@ -86,34 +88,12 @@ class Child {
 // the low 8 bits (number itself).
 int failure_status(int number);
 
-// What separates a folder from the name in it, as the platform writes it.
-extern const char kDirSeparator;
-
 // The system's own words, without a line end, for the refusal of a second
 // connection to a file of the run and for a full disk.
 extern const std::string kBusyText;
 extern const std::string kDiskFullText;
 
-// A fresh directory under $TMPDIR (/tmp by default), removed with everything
-// in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + kDirSeparator + name; }
-
- private:
-  std::string path_;
-};
-
-std::string read_file(const std::string& path);
-void write_file(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
-// Names of the regular files in a directory, sorted.
-std::vector<std::string> list_dir(const std::string& path);
 
 // Tests of permissions, which root would not meet, run the child as user
 // "nobody" when running as root, and as it is otherwise.

@@ -11,7 +11,6 @@
 #include <thread>
 
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
-const char kDirSeparator = '\\';
 
 namespace {
 
@@ -166,18 +165,6 @@ SpawnResult run_segmentor(const SpawnOptions& o) {
                              "\nstdout: " + r.out + "\nstderr: " + r.err);
   r.wait_status = static_cast<int>(code);
   return r;
-}
-
-TempDir::TempDir() {
-  char temp[MAX_PATH];
-  DWORD n = GetTempPathA(sizeof temp, temp);
-  if (n == 0 || n >= sizeof temp) fail("GetTempPathA");
-  std::string base = std::string(temp, n) + "segmentor-test-" + std::to_string(GetCurrentProcessId()) + "-";
-  for (unsigned i = 0;; ++i) {
-    path_ = base + std::to_string(i);
-    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) fail("CreateDirectoryA " + path_);
-  }
 }
 
 bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

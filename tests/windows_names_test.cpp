@@ -43,21 +43,15 @@ const LocalCase kLocalCases[] = {
     {"ColonLast", "L1.dat:", false},
     {"Con", "CON", false},
     {"ConLowerWithExtension", "con.dat", false},
-    {"NulText", "nul.txt", false},
     {"ConBlankBeforeExtension", "Con .dat", false},
     {"BlankBeforeCon", " CON.dat", false},
     {"NulTwoExtensions", "NUL.x.dat", false},
     {"NulTrailingDot", "nul.", false},
-    {"Prn", "prn.dat", false},
-    {"Aux", "AuX.dat", false},
     {"Com1", "COM1.dat", false},
-    {"Com9Lower", "com9.dat", false},
     {"ComSuperscriptOne", "COM\xB9.dat", false},
-    {"Lpt9", "LPT9", false},
     {"Lpt1InFolder", "sub\\lpt1.dat", false},
     {"DeviceAsFolder", "nul/x.dat", false},
     {"Conin", "CONIN$.dat", false},
-    {"ConoutLower", "conout$.dat", false},
 };
 
 void PrintTo(const LocalCase& c, std::ostream* os) { *os << c.label; }
