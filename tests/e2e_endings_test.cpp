@@ -42,13 +42,6 @@ const char kImage[] = "segmentor.exe    ";
 const char kImage[] = "segmentor        ";
 #endif
 
-// Why the rows name no routine, line or source, or null when they do.
-#ifdef SEGMENTOR_NO_LIBBACKTRACE
-const char* const kNoDebugInfoReader = "built without libbacktrace: no row names a routine, line or source";
-#else
-const char* const kNoDebugInfoReader = nullptr;
-#endif
-
 // ---------------------------------------------------------------------------
 // The report of a severe failure.
 
