@@ -20,7 +20,7 @@ out=$(realpath -m "$1")
 build=$root/build-release
 
 "$root/.ci/install-packages" cmake g++ dpkg-dev file g++-aarch64-linux-gnu \
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix gcc-12-source zip strip-nondeterminism
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix gcc-12-source zip git
 
 export SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct)
 export TZ=UTC LC_ALL=C
@@ -62,14 +62,12 @@ archive "segmentor-$version-linux-aarch64" "$build/linux-aarch64/segmentor" "$bu
 build_program windows-x86_64 --toolchain "$root/cmake/mingw-w64.cmake"
 archive "segmentor-$version-windows-x86_64" "$build/windows-x86_64/segmentor.exe" "$build/windows-x86_64"
 
-# The .deb packages, dynamic as Debian wants; CPack dates their members by
-# the clock, which strip-nondeterminism sets back to the commit's time.
+# The .deb packages, dynamic as Debian wants. CPack dates their members and
+# the archives inside by SOURCE_DATE_EPOCH, and ld the Windows program's
+# header: nothing is left for strip-nondeterminism to do.
 build_program deb
 (cd "$build/deb" && cpack -G DEB >/dev/null)
-for deb in "$build"/deb/segmentor*_"$version"_amd64.deb; do
-  strip-nondeterminism --timestamp "$SOURCE_DATE_EPOCH" "$deb"
-  cp "$deb" "$out/"
-done
+cp "$build"/deb/segmentor*_"$version"_amd64.deb "$out/"
 
 cd "$out"
 sha256sum "segmentor-$version-linux-x86_64.tar.gz" "segmentor-$version-linux-aarch64.tar.gz" \
