@@ -26,8 +26,11 @@ if(_libbacktrace_gcc)
     set(_libbacktrace_package "libgcc-${_libbacktrace_gcc_major}-dev")
   endif()
 endif()
-find_path(LIBBACKTRACE_INCLUDE_DIR backtrace.h HINTS ${_libbacktrace_inc})
-find_library(LIBBACKTRACE_LIBRARY NAMES libbacktrace.a backtrace HINTS ${_libbacktrace_libdir})
+# GCC's folders are the compiler's own, also for a cross compiler: not
+# under the target's root.
+find_path(LIBBACKTRACE_INCLUDE_DIR backtrace.h HINTS ${_libbacktrace_inc} NO_CMAKE_FIND_ROOT_PATH)
+find_library(LIBBACKTRACE_LIBRARY NAMES libbacktrace.a backtrace HINTS ${_libbacktrace_libdir}
+             NO_CMAKE_FIND_ROOT_PATH)
 
 include(FindPackageHandleStandardArgs)
 find_package_handle_standard_args(LibBacktrace

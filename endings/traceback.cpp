@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "endings/traceback.h"
 
-#include <backtrace.h>
 #include <cxxabi.h>
+#ifdef SEGMENTOR_NO_LIBBACKTRACE
+#include <unwind.h>
+#else
+#include <backtrace.h>
+#endif
 
 #include <cstdint>
 #include <cstdio>
@@ -35,11 +39,6 @@ struct RowContext {
   uintptr_t pc;
   int* rows;
 };
-
-backtrace_state* state() {
-  static backtrace_state* s = backtrace_create_state(platform::program_path(), 0, nullptr, nullptr);
-  return s;
-}
 
 std::string_view base_name(const char* path) {
   if (!path) return "Unknown";
@@ -102,8 +101,6 @@ int collect_pc(void* data, uintptr_t pc) {
   return 0;
 }
 
-void walk_failed(void* data, const char*, int) { static_cast<Walk*>(data)->failed = true; }
-
 // Called once per frame at pc, inlined calls first.
 int frame_row(void* data, uintptr_t, const char* file, int line, const char* function) {
   RowContext* c = static_cast<RowContext*>(data);
@@ -114,21 +111,71 @@ int frame_row(void* data, uintptr_t, const char* file, int line, const char* fun
   return 0;
 }
 
+#ifdef SEGMENTOR_NO_LIBBACKTRACE
+// Without libbacktrace, the C++ runtime's unwinder walks the stack and no
+// debug information is read: every row names its image alone.
+
+struct Unwind {
+  Walk* walk;
+  int skip;
+};
+
+_Unwind_Reason_Code unwound_frame(_Unwind_Context* context, void* data) {
+  Unwind* u = static_cast<Unwind*>(data);
+  int before_call = 0;
+  uintptr_t pc = _Unwind_GetIPInfo(context, &before_call);
+  if (u->skip > 0) {
+    --u->skip;
+    return _URC_NO_REASON;
+  }
+  // A return address points after its call: the row is the call's.
+  if (pc != 0 && !before_call) --pc;
+  return collect_pc(u->walk, pc) ? _URC_END_OF_STACK : _URC_NO_REASON;
+}
+
+// The walk starts at the caller of append_traceback: the two frames it
+// passes over are walk_stack's own and append_traceback's.
+[[gnu::noinline]] void walk_stack(Walk& walk) {
+  Unwind u{&walk, 2};
+  if (_Unwind_Backtrace(unwound_frame, &u) != _URC_END_OF_STACK && !walk.ended) walk.failed = true;
+}
+
+void frame_rows(RowContext& c) { frame_row(&c, c.pc, nullptr, 0, nullptr); }
+
+#else
+
+backtrace_state* state() {
+  static backtrace_state* s = backtrace_create_state(platform::program_path(), 0, nullptr, nullptr);
+  return s;
+}
+
+void walk_failed(void* data, const char*, int) { static_cast<Walk*>(data)->failed = true; }
+
+// As above, past walk_stack and append_traceback.
+[[gnu::noinline]] void walk_stack(Walk& walk) {
+  backtrace_state* s = state();
+  if (!s || (backtrace_simple(s, 2, collect_pc, walk_failed, &walk) != 0 && !walk.ended)) walk.failed = true;
+}
+
 void no_frame_info(void*, const char*, int) {}
+
+void frame_rows(RowContext& c) {
+  int before = *c.rows;
+  backtrace_pcinfo(state(), c.pc, frame_row, no_frame_info, &c);
+  if (*c.rows == before && *c.rows < kMaxRows) frame_row(&c, c.pc, nullptr, 0, nullptr);
+}
+
+#endif
 
 }  // namespace
 
 void append_traceback(ReportText& out) {
   Walk walk;
-  backtrace_state* s = state();
-  if (!s || (backtrace_simple(s, 1, collect_pc, walk_failed, &walk) != 0 && !walk.ended))
-    walk.failed = true;
+  walk_stack(walk);
   int rows = 0;
   for (int i = 0; i < walk.count && rows < kMaxRows; ++i) {
     RowContext c{&out, walk.pcs[i], &rows};
-    int before = rows;
-    backtrace_pcinfo(s, walk.pcs[i], frame_row, no_frame_info, &c);
-    if (rows == before && rows < kMaxRows) frame_row(&c, walk.pcs[i], nullptr, 0, nullptr);
+    frame_rows(c);
   }
   if (walk.failed) {
     platform::write_to(platform::Stream::output, "\n", 1);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 // The platform layer on Linux and other POSIX systems: descriptors, open(2)
-// and its errno values, signals for the console events, dladdr(3) for the
-// traceback. The only file of the program that includes system headers.
+// and its errno values, signals for the console events, dl_iterate_phdr(3)
+// for the traceback. The only file of the program that includes system headers.
 #include "platform/platform.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -295,16 +295,52 @@ void end_by_console_event(ConsoleEvent event) {
 
 void exit_process(unsigned status) { _exit(static_cast<int>(status)); }
 
+namespace {
+
+struct ModuleSearch {
+  uintptr_t pc;
+  const char* name = nullptr;
+  uintptr_t start = 0;
+};
+
+// The module whose loaded segments hold the address. The list of loaded
+// modules is the dynamic linker's, and in a static program the C library's,
+// which knows the program itself: dladdr(3) knows nothing there.
+int find_module(dl_phdr_info* info, size_t, void* data) {
+  ModuleSearch* search = static_cast<ModuleSearch*>(data);
+  uintptr_t start = UINTPTR_MAX;
+  bool holds = false;
+  for (int i = 0; i < info->dlpi_phnum; ++i) {
+    const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+    if (segment.p_type != PT_LOAD) continue;
+    uintptr_t begin = info->dlpi_addr + segment.p_vaddr;
+    start = std::min<uintptr_t>(start, begin & ~(segment.p_align - 1));
+    holds = holds || (search->pc >= begin && search->pc - begin < segment.p_memsz);
+  }
+  if (!holds) return 0;
+  // The program itself has no name in the list: it is the one it was started as.
+  search->name = info->dlpi_name[0] ? info->dlpi_name : program_invocation_name;
+  search->start = start;
+  return 1;
+}
+
+}  // namespace
+
 bool code_module(uintptr_t pc, const char** image, uintptr_t* offset) {
-  Dl_info info;
-  if (!dladdr(reinterpret_cast<void*>(pc), &info) || !info.dli_fname) return false;
-  const char* slash = strrchr(info.dli_fname, '/');
-  *image = slash ? slash + 1 : info.dli_fname;
-  *offset = pc - reinterpret_cast<uintptr_t>(info.dli_fbase);
+  ModuleSearch search{pc};
+  if (!dl_iterate_phdr(find_module, &search) || !search.name) return false;
+  const char* slash = strrchr(search.name, '/');
+  *image = slash ? slash + 1 : search.name;
+  *offset = pc - search.start;
   return true;
 }
 
-// libbacktrace finds the executable itself (/proc/self/exe).
-const char* program_path() { return nullptr; }
+// libbacktrace finds the executable itself through /proc/self/exe; where
+// there is no /proc (a bare chroot), the path it was started by, when that
+// is a path (the program never changes its working directory).
+const char* program_path() {
+  if (access("/proc/self/exe", F_OK) == 0 || !strchr(program_invocation_name, '/')) return nullptr;
+  return program_invocation_name;
+}
 
 }  // namespace platform

@@ -472,8 +472,10 @@ TEST(DriverFailures, CompleteTracebackAddsNothingToStandardOutput) {
   size_t rows = 0;
   for (char ch : r.err) rows += ch == '\n';
   rows -= 2;  // the report line and the header line
-  if (main_row == std::string::npos || r.err.find('\n', main_row) + 1 == r.err.size() || rows >= 20)
-    GTEST_SKIP() << "the table does not reach past the main program";
+  // Without names, a walk that stops short of the row limit has reached the end.
+  bool past_main = kNoDebugInfoReader ||
+                   (main_row != std::string::npos && r.err.find('\n', main_row) + 1 != r.err.size());
+  if (!past_main || rows >= 20) GTEST_SKIP() << "the table does not reach past the main program";
   EXPECT_EQ(r.out, banner_and_usage() + kAskHead);
 }
 

@@ -187,6 +187,7 @@ TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
   for (Ending e : {Ending{"SIGXFSZ ignored", SIG_IGN, 0}, Ending{"SIGXFSZ at its default", SIG_DFL, 0},
                    Ending{"SIGINT as the write comes back short", SIG_IGN, SIGINT}}) {
     SCOPED_TRACE(e.how);
+    if (e.interrupt && kNoWriteHook) continue;  // skipped below
     TempDir d;
     write_file(d.file("in.xyz"), input);
     SpawnResult r = run_in(d.path(), {"in.xyz", "1", "1", "2", "3", "list.lst"}, "", [e] {
@@ -213,6 +214,7 @@ TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
       EXPECT_EQ(got.size(), whole);  // both got every record before the one cut short
     }
   }
+  if (kNoWriteHook) GTEST_SKIP() << "SIGINT as the write comes back short: " << kNoWriteHook;
 }
 
 // Started with standard input and standard error closed, the program keeps

@@ -26,6 +26,12 @@ std::string event_report(const std::string& event) {
   return "runlib: error (200): program aborting due to " + event + " event\r\r\n";
 }
 
+#ifdef SEGMENTOR_NO_LIBBACKTRACE
+const char* const kNoDebugInfoReader = "built without libbacktrace: no row names a routine, line or source";
+#else
+const char* const kNoDebugInfoReader = nullptr;
+#endif
+
 std::string version_row() {
   std::string row = "*               Version " + std::string(kShownVersion) + " (" + std::string(kShownPlatform) + ")";
   return row + std::string(43 - row.size(), ' ') + "*";

@@ -45,6 +45,10 @@ std::string report(int number, const std::string& text);
 // to <event> event" and CR CR LF.
 std::string event_report(const std::string& event);
 
+// Why the traceback's rows name no routine, line or source, or null when
+// they do.
+extern const char* const kNoDebugInfoReader;
+
 // Runs the program in dir with these arguments and standard input.
 SpawnResult run_in(const std::string& dir, const std::vector<std::string>& args, const std::string& input = "",
                    std::function<void()> in_child = {}, Stdin stdin_is = Stdin::file);

@@ -21,6 +21,11 @@
 #include <stdexcept>
 
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
+#ifdef SEGMENTOR_STATIC
+const char* const kNoWriteHook = "the program is linked statically: no library can be preloaded into it";
+#else
+const char* const kNoWriteHook = nullptr;
+#endif
 const std::string kBusyText = strerror(EBUSY);
 const std::string kDiskFullText = strerror(ENOSPC);
 
@@ -84,10 +89,14 @@ Child::Child(const SpawnOptions& o) : deadline_(std::chrono::steady_clock::now()
     if (!o.cwd.empty() && chdir(o.cwd.c_str()) != 0) _exit(127);
     start_from_defaults();
     if (o.in_child) o.in_child();
-    std::vector<char*> argv{const_cast<char*>(kSegmentorBinary)};
+    std::vector<char*> argv;
+#ifdef SEGMENTOR_EMULATOR
+    for (const char* word : {SEGMENTOR_EMULATOR}) argv.push_back(const_cast<char*>(word));
+#endif
+    argv.push_back(const_cast<char*>(kSegmentorBinary));
     for (const std::string& a : o.args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    execv(kSegmentorBinary, argv.data());
+    execv(argv[0], argv.data());
     _exit(127);
   }
   close(in);
@@ -140,6 +149,11 @@ SpawnResult Child::finish() {
   pump([] { return false; });
   if (!reaped_) waitpid(pid_, &result_.wait_status, 0);
   reaped_ = true;
+#ifdef SEGMENTOR_EMULATOR
+  // qemu-user adds a line of its own when a signal ends the program.
+  if (size_t at = result_.err.rfind("qemu: uncaught target signal"); at != std::string::npos && result_.term_signal())
+    result_.err.erase(at);
+#endif
   return result_;
 }
 

@@ -108,6 +108,8 @@ std::string permissions_untestable(const std::string& dir);
 // with half its bytes out; with `write` 0, as the first write to it that
 // comes back short by itself (a file-size limit).
 void hook_write(const std::string& file, int write, int sig);
+// Why the write hook cannot reach the program, or null when it can.
+extern const char* const kNoWriteHook;
 // In the child (POSIX): standard output a pipe whose reader has gone.
 void output_to_closed_pipe();
 
