@@ -89,7 +89,7 @@ const EventSignal kEventSignals[] = {
     {ConsoleEvent::terminate, SIGTERM},
 };
 
-void (*g_on_event)(ConsoleEvent) = nullptr;
+EventActions g_actions = {};
 sigset_t g_event_signals;
 // Signals interrupt the main thread between system calls (a caught signal
 // does not cut a write to a file on disk), so a hold is a count that the
@@ -104,16 +104,28 @@ ConsoleEvent event_of(int sig) {
   return ConsoleEvent::interrupt;
 }
 
-// Every event signal stays blocked while a handler runs (sa_mask), and while
-// a waiting event ends the run.
+// The event's report goes out with the event signals let through: one that
+// comes while standard error does not take it ends the run at once (in a
+// handler of its own, on top of this one). The closing that follows is
+// never cut short.
+void report_and_end(int sig) {
+  sigprocmask(SIG_UNBLOCK, &g_event_signals, nullptr);
+  g_actions.report(event_of(sig));
+  sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
+  g_actions.end(event_of(sig));
+}
+
+// Every event signal stays blocked while a handler runs (sa_mask), except
+// while it writes the report.
 void on_signal(int sig) {
   bool first = !g_event_taken;
   g_event_taken = 1;
-  if (first && g_holds > 0) {
+  if (!first) g_actions.end(event_of(sig));
+  if (g_holds > 0) {
     g_waiting_signal = sig;
     return;
   }
-  g_on_event(event_of(sig));
+  report_and_end(sig);
 }
 
 }  // namespace
@@ -234,8 +246,8 @@ bool is_local_name(std::string_view name) {
 
 std::string error_description(ErrorCode error) { return std::string(strerror(error)) + "\r\n"; }
 
-void install_console_events(void (*on_event)(ConsoleEvent)) {
-  g_on_event = on_event;
+void install_console_events(EventActions actions) {
+  g_actions = actions;
   sigemptyset(&g_event_signals);
   for (const EventSignal& e : kEventSignals) sigaddset(&g_event_signals, e.signal);
 
@@ -262,8 +274,7 @@ EventHold::~EventHold() {
   std::atomic_signal_fence(std::memory_order_seq_cst);
   g_holds = g_holds - 1;
   if (g_holds > 0 || !g_waiting_signal) return;
-  sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
-  g_on_event(event_of(g_waiting_signal));
+  report_and_end(g_waiting_signal);
 }
 
 // By the signal itself, so that a calling shell sees that the program was
