@@ -41,6 +41,26 @@ void occupy_closed_standard_streams() {
   }
 }
 
+// Another run's connection to a regular file refuses this one, as share
+// modes do: a lock of the open file description, for writing or for
+// reading, which goes with its close. Pipes and devices are never locked,
+// so parallel runs may all write to /dev/null or one pipe. Where the file
+// system has no such lock, nothing is refused.
+bool lock_refused(int f, bool writing) {
+#ifdef F_OFD_SETLK
+  struct stat st;
+  if (fstat(f, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  struct flock lock = {};
+  lock.l_type = writing ? F_WRLCK : F_RDLCK;
+  lock.l_whence = SEEK_SET;  // from 0, length 0: the whole file, however long it grows
+  return fcntl(f, F_OFD_SETLK, &lock) != 0 && (errno == EAGAIN || errno == EACCES);
+#else
+  (void)f;
+  (void)writing;
+  return false;
+#endif
+}
+
 Opened open_file(const std::string& name, int flags) {
   Opened o;
   // A name with a NUL inside is no name the file system knows.
@@ -57,6 +77,13 @@ Opened open_file(const std::string& name, int flags) {
   if (f < 0) {
     o.read_only = false;
     o.error = errno;
+    o.refusal = classify_refusal(o.error);
+    return o;
+  }
+  // Refused before a byte is written: the open itself changes no file.
+  if (!o.read_only && lock_refused(f, flags & O_WRONLY)) {
+    close(f);
+    o.error = file_busy_error();
     o.refusal = classify_refusal(o.error);
     return o;
   }
