@@ -23,12 +23,15 @@ Event g_events[] = {
     {platform::ConsoleEvent::close, "window-CLOSE", {}, 0},
 };
 
-// Runs while the main work may still be running: it only writes, closes
-// and ends. A request to terminate has no report line.
-void on_console_event(platform::ConsoleEvent event) {
+// Both run while the main work may still be running: they only write,
+// close and end. A request to terminate has no report line.
+void report_event(platform::ConsoleEvent event) {
   for (const Event& e : g_events) {
     if (e.event == event) platform::write_to(platform::Stream::error, e.report, e.report_len);
   }
+}
+
+void end_by_event(platform::ConsoleEvent event) {
   close_all_units();  // a close that fails is not reported: the event ends the run
   platform::end_by_console_event(event);
 }
@@ -43,5 +46,5 @@ void install_console_event_handler() {
     report.put({line, n});
     e.report_len = report.len;
   }
-  platform::install_console_events(on_console_event);
+  platform::install_console_events({report_event, end_by_event});
 }

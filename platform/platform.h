@@ -116,20 +116,29 @@ std::string error_description(ErrorCode error);
 // only POSIX sends and which has no report line.
 enum class ConsoleEvent { interrupt, break_key, close, terminate };
 
-// Registers `on_event` for these events (one that was ignored when the
-// program started stays ignored). It runs on the platform's terms (a signal
-// handler, or a thread of its own) while the main work may still be
-// running, so it only writes, cuts, closes and ends; it must end the
-// process, normally by end_by_console_event().
-void install_console_events(void (*on_event)(ConsoleEvent));
+// What the program does with an event that ends the run: `report` writes
+// its report line, and `end` closes every unit and ends the process, normally
+// by end_by_console_event(). Both run on the platform's terms (a signal
+// handler, or a thread of its own) while the main work may still be running,
+// so they only write, cut, close and end.
+struct EventActions {
+  void (*report)(ConsoleEvent);
+  void (*end)(ConsoleEvent);  // must not return
+};
+
+// Registers the actions for these events (one that was ignored when the
+// program started stays ignored). An event is reported and then ends the
+// run; an event that comes while another waits (for a hold, or for a
+// standard error that does not take its report) ends the run at once, with
+// `end` alone, so that a reader who stops reading never makes the interrupt
+// powerless.
+void install_console_events(EventActions actions);
 
 // While one of these lives, an event waits: around a record's writes (with
 // the cut-off of the old content behind a file's first record), the making
 // and breaking of a connection, and a failure report. The first event waits
-// until the last hold ends and then ends the run; an event that comes while
-// one already waits ends the run at once, so that a reader who stops
-// reading never makes the interrupt powerless. Taking a hold costs no system
-// call.
+// until the last hold ends and then ends the run. Taking a hold costs no
+// system call.
 class EventHold {
  public:
   EventHold();

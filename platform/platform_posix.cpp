@@ -43,6 +43,26 @@ void occupy_closed_standard_streams() {
   }
 }
 
+// Another run's connection to a regular file refuses this one, as share
+// modes do: a lock of the open file description, for writing or for
+// reading, which goes with its close. Pipes and devices are never locked,
+// so parallel runs may all write to /dev/null or one pipe. Where the file
+// system has no such lock, nothing is refused.
+bool lock_refused(int f, bool writing) {
+#ifdef F_OFD_SETLK
+  struct stat st;
+  if (fstat(f, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  struct flock lock = {};
+  lock.l_type = writing ? F_WRLCK : F_RDLCK;
+  lock.l_whence = SEEK_SET;  // from 0, length 0: the whole file, however long it grows
+  return fcntl(f, F_OFD_SETLK, &lock) != 0 && (errno == EAGAIN || errno == EACCES);
+#else
+  (void)f;
+  (void)writing;
+  return false;
+#endif
+}
+
 Opened open_file(const std::string& name, int flags) {
   Opened o;
   // A name with a NUL inside is no name the file system knows.
@@ -59,6 +79,13 @@ Opened open_file(const std::string& name, int flags) {
   if (f < 0) {
     o.read_only = false;
     o.error = errno;
+    o.refusal = classify_refusal(o.error);
+    return o;
+  }
+  // Refused before a byte is written: the open itself changes no file.
+  if (!o.read_only && lock_refused(f, flags & O_WRONLY)) {
+    close(f);
+    o.error = file_busy_error();
     o.refusal = classify_refusal(o.error);
     return o;
   }
@@ -91,7 +118,7 @@ const EventSignal kEventSignals[] = {
     {ConsoleEvent::terminate, SIGTERM},
 };
 
-void (*g_on_event)(ConsoleEvent) = nullptr;
+EventActions g_actions = {};
 sigset_t g_event_signals;
 // Signals interrupt the main thread between system calls (a caught signal
 // does not cut a write to a file on disk), so a hold is a count that the
@@ -106,16 +133,28 @@ ConsoleEvent event_of(int sig) {
   return ConsoleEvent::interrupt;
 }
 
-// Every event signal stays blocked while a handler runs (sa_mask), and while
-// a waiting event ends the run.
+// The event's report goes out with the event signals let through: one that
+// comes while standard error does not take it ends the run at once (in a
+// handler of its own, on top of this one). The closing that follows is
+// never cut short.
+void report_and_end(int sig) {
+  sigprocmask(SIG_UNBLOCK, &g_event_signals, nullptr);
+  g_actions.report(event_of(sig));
+  sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
+  g_actions.end(event_of(sig));
+}
+
+// Every event signal stays blocked while a handler runs (sa_mask), except
+// while it writes the report.
 void on_signal(int sig) {
   bool first = !g_event_taken;
   g_event_taken = 1;
-  if (first && g_holds > 0) {
+  if (!first) g_actions.end(event_of(sig));
+  if (g_holds > 0) {
     g_waiting_signal = sig;
     return;
   }
-  g_on_event(event_of(sig));
+  report_and_end(sig);
 }
 
 }  // namespace
@@ -244,8 +283,8 @@ bool is_local_name(std::string_view name) {
 
 std::string error_description(ErrorCode error) { return std::string(strerror(error)) + "\r\n"; }
 
-void install_console_events(void (*on_event)(ConsoleEvent)) {
-  g_on_event = on_event;
+void install_console_events(EventActions actions) {
+  g_actions = actions;
   sigemptyset(&g_event_signals);
   for (const EventSignal& e : kEventSignals) sigaddset(&g_event_signals, e.signal);
 
@@ -272,8 +311,7 @@ EventHold::~EventHold() {
   std::atomic_signal_fence(std::memory_order_seq_cst);
   g_holds = g_holds - 1;
   if (g_holds > 0 || !g_waiting_signal) return;
-  sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
-  g_on_event(event_of(g_waiting_signal));
+  report_and_end(g_waiting_signal);
 }
 
 // By the signal itself, so that a calling shell sees that the program was

@@ -174,13 +174,14 @@ CRITICAL_SECTION* event_lock() {
   return &lock.section;
 }
 
-void (*g_on_event)(ConsoleEvent) = nullptr;
+EventActions g_actions = {};
 // Set once the handler has taken an event, which then ends the process.
 volatile LONG g_event_taken = 0;
 
 // Runs on a thread the system starts for the event. The first event waits
-// for the main work's hold; one that comes while it waits (a record stuck on
-// a reader who stopped reading) ends the run at once.
+// for the main work's hold and writes its report; one that comes while it
+// waits (a record or a report stuck on a reader who stopped reading) ends
+// the run at once.
 BOOL WINAPI on_control(DWORD type) {
   ConsoleEvent event;
   switch (type) {
@@ -189,8 +190,10 @@ BOOL WINAPI on_control(DWORD type) {
     case CTRL_CLOSE_EVENT: event = ConsoleEvent::close; break;
     default: return FALSE;  // log-off and shut-down: the next handler's
   }
-  if (InterlockedExchange(&g_event_taken, 1) == 0) EnterCriticalSection(event_lock());
-  g_on_event(event);  // ends the process
+  if (InterlockedExchange(&g_event_taken, 1) != 0) g_actions.end(event);
+  EnterCriticalSection(event_lock());
+  g_actions.report(event);
+  g_actions.end(event);
   return TRUE;
 }
 
@@ -349,9 +352,9 @@ std::string error_description(ErrorCode error) {
 // An interrupt that was disabled for the program when it started (a new
 // process group, or a parent that ignores it) never reaches the handler:
 // Windows checks the inherited flag itself, and the program never clears it.
-void install_console_events(void (*on_event)(ConsoleEvent)) {
+void install_console_events(EventActions actions) {
   event_lock();
-  g_on_event = on_event;
+  g_actions = actions;
   SetConsoleCtrlHandler(on_control, TRUE);
 }
 

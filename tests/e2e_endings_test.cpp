@@ -353,6 +353,46 @@ TEST_F(EndingsPipeReader, SecondSignalEndsTheRunAtOnce) {
   EXPECT_EQ(read_file(dir_.file("L1.dat")), kHeader);
 }
 
+// Standard error a full pipe that nobody reads: the event's report, or a
+// failure report, waits on it, and a second signal ends the run at once by
+// that signal, every file whole. The input a pipe held open; the signals
+// come once the last file the input makes has its bytes, the lower number
+// first (two signals of one number may merge into one).
+struct FullErrorCase {
+  const char* name;
+  std::string input;
+  std::string last_file;
+  int first, second;
+  Files files;
+};
+
+class EndingsFullStandardError : public ::testing::TestWithParam<FullErrorCase> {};
+
+TEST_P(EndingsFullStandardError, SecondSignalEndsTheRunAtOnce) {
+  const FullErrorCase& c = GetParam();
+  TempDir dir;
+  Child run({.args = {"/dev/stdin", "1", "1", "2", "3", "all.lst"}, .cwd = dir.path(), .input = c.input,
+             .stdin_is = Stdin::pipe, .in_child = error_to_full_pipe});
+  ASSERT_TRUE(run.wait_until_read());
+  ASSERT_TRUE(wait_for_file(dir.file(c.last_file), c.files.at(c.last_file)));
+  run.send(c.first);
+  run.send(c.second);
+  SpawnResult r = run.finish();
+  EXPECT_EQ(r.term_signal(), c.second) << "exit status " << r.exit_code();
+  expect_files(dir.path(), c.files);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, EndingsFullStandardError,
+    ::testing::Values(
+        FullErrorCase{"EventReportWhileSplitting", "HDR\nL1 0 0\nL1 0 1\nL2 0 0\n", "L2.dat", SIGINT, SIGTERM,
+                      {{"all.lst", "HDR\r\n" + rec("L1 0 0", 2) + rec("L1 0 1", 2)},
+                       {"L1.dat", "HDR\r\n" + rec("L1 0 0", 2) + rec("L1 0 1", 2)},
+                       {"L2.dat", "HDR\r\n"}}},
+        FullErrorCase{"FailureReport", "HDR\nL1 0 0\nL1 0 1\nL1 x 2\n", "L1.dat", SIGHUP, SIGINT,
+                      {{"all.lst", "HDR\r\n" + rec("L1 0 0", 2)}, {"L1.dat", "HDR\r\n" + rec("L1 0 0", 2)}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // A record the program wrote for the big input below: "Lnnnnn x.5 y.25"
 // followed by the code right-aligned in 4 characters.
 bool well_formed_record(const std::string& rec, const std::string& id) {

@@ -287,6 +287,46 @@ TEST(RecordFiles, NamedPipeFedInSmallPieces) {
   expect_files(d.path(), {{"P1.dat", line_file}, {"P2.dat", p2_file}, {"list.lst", list}});
 }
 
+// A file another run holds, its input a pipe not yet finished, is refused
+// to a second run before it writes a byte, as a second connection within
+// one run is; the holder goes on, and its files come out as if alone.
+TEST(RecordFiles, FileAnotherRunHoldsIsRefused) {
+  struct Case {
+    const char* name;
+    std::string infile, list, refused;
+    int unit;
+  };
+  const Case cases[] = {
+      {"list file", "second.xyz", "all.lst", "all.lst", 11},
+      {"line file", "second.xyz", " ", "L1.dat", 12},
+      {"input", "all.lst", " ", "all.lst", 10},
+  };
+  const std::string second = "HDR\nL1 5 5\n";
+  const std::string held = "HDR\r\n" + rec("L1 0 0", 2);
+  const std::string whole = held + rec("L1 0 1", 2) + rec("L1 0 2", 2);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir d;
+    write_file(d.file("second.xyz"), second);
+    Child holder({.args = {"/dev/stdin", "1", "1", "2", "3", "all.lst"}, .cwd = d.path(),
+                  .input = "HDR\nL1 0 0\nL1 0 1\n", .stdin_is = Stdin::pipe});
+    ASSERT_TRUE(holder.wait_until_read());
+    ASSERT_TRUE(wait_for_file(d.file("L1.dat"), held));
+    SpawnResult r = run_in(d.path(), {c.infile, "1", "1", "2", "3", c.list});
+    EXPECT_EQ(r.exit_code(), failure_status(30));
+    expect_err_start(r, system_line(kBusyText) + report(30, "open failure, unit " + std::to_string(c.unit) +
+                                                                ", file " + d.file(c.refused)));
+    EXPECT_EQ(read_file(d.file("all.lst")), held);
+    EXPECT_EQ(read_file(d.file("L1.dat")), held);
+    holder.feed("L1 0 2\n");
+    holder.close_input();
+    SpawnResult h = holder.finish();
+    EXPECT_EQ(h.exit_code(), 0);
+    EXPECT_EQ(h.err, "");
+    expect_files(d.path(), {{"all.lst", whole}, {"L1.dat", whole}, {"second.xyz", second}});
+  }
+}
+
 #endif
 
 // Inputs whose size is a multiple of the read block, or just off it, without

@@ -246,3 +246,25 @@ void output_to_closed_pipe() {
   dup2(p[1], 1);
   close(p[1]);
 }
+
+void error_to_full_pipe() {
+  int p[2];
+  if (pipe(p) != 0) _exit(126);
+  // Filled until not one more byte goes in; the reading end stays open in
+  // the program, unread.
+  fcntl(p[1], F_SETFL, O_NONBLOCK);
+  const char block[4096] = {};
+  for (size_t size = sizeof block; size > 0; size /= 2)
+    while (write(p[1], block, size) > 0) {
+    }
+  fcntl(p[1], F_SETFL, 0);
+  dup2(p[1], 2);
+  close(p[1]);
+}
+
+bool wait_for_file(const std::string& path, const std::string& bytes) {
+  for (auto deadline = std::chrono::steady_clock::now() + kDeadline; std::chrono::steady_clock::now() < deadline;
+       std::this_thread::sleep_for(std::chrono::milliseconds(1)))
+    if (read_file(path) == bytes) return true;
+  return false;
+}

@@ -112,5 +112,9 @@ void hook_write(const std::string& file, int write, int sig);
 extern const char* const kNoWriteHook;
 // In the child (POSIX): standard output a pipe whose reader has gone.
 void output_to_closed_pipe();
+// In the child (POSIX): standard error a full pipe whose reader never reads.
+void error_to_full_pipe();
+// Until the file holds exactly `bytes`; false at a deadline.
+bool wait_for_file(const std::string& path, const std::string& bytes);
 
 extern const char* const kSegmentorBinary;
