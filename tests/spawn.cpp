@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
 #ifdef SEGMENTOR_STATIC
