@@ -9,7 +9,7 @@
 #include "endings/console_events.h"
 #include "endings/report_line.h"
 #include "endings/run_seams.h"
-#include "endings/run_state.h"
+#include "endings/ending_flags.h"
 #include "endings/traceback.h"
 #include "platform/platform.h"
 
@@ -37,9 +37,9 @@ std::string_view unit_name(Unit unit) {
     case Unit::error_output: return "CONOUT$";
     case Unit::console_input: return "CONIN$";
     case Unit::internal_read: return "Internal List-Directed Read";
-    case Unit::input: return connection(FileUnit::input).name;
-    case Unit::list: return connection(FileUnit::list).name;
-    case Unit::line: return connection(FileUnit::line).name;
+    case Unit::input:
+    case Unit::list:
+    case Unit::line:  // named by the record files
     case Unit::none: break;
   }
   return "\"Unknown\"";
@@ -57,15 +57,16 @@ void write_system_line(platform::ErrorCode error) {
 // Closes units 10, 11 and 12; a close that fails ends the run with its own
 // report, and leaves nothing more to close.
 void close_units() {
-  if (std::optional<FileUnit> failed = close_all_units()) raise_failure(Failure::close_error, unit_of(*failed));
+  NamedUnit failed{};
+  if (!close_all_units(&failed)) raise_failure(Failure::close_error, failed);
 }
 
 // A stop begun while another is in progress ends the process at once: it
 // prints nothing and closes nothing.
 void begin_stop() {
-  RunState& s = run_state();
-  if (s.stop_in_progress) end_process(kStopStatus);
-  s.stop_in_progress = true;
+  EndingFlags& flags = ending_flags();
+  if (flags.stop_in_progress) end_process(kStopStatus);
+  flags.stop_in_progress = true;
 }
 
 void out_of_memory() { raise_failure(Failure::no_memory, Unit::none); }
@@ -80,14 +81,17 @@ void start_run() {
 
 static_assert(std::is_same_v<platform::ErrorCode, int>, "raise_failure takes the platform's code as an int");
 
-void raise_failure(Failure number, Unit unit, int system_error, std::string_view place) {
+namespace {
+
+// The failure report of a unit shown under `name`, then the end.
+[[noreturn]] void report_failure(Failure number, Unit unit, std::string_view name, int system_error,
+                                 std::string_view place) {
   // Nothing may cut into the report: a console event waits until the end.
   platform::EventHold hold;
   if (system_error) write_system_line(system_error);
 
   // The report line holds the whole file name, however long; every byte of
   // it, and of the place line, may double when its LFs become CR LF.
-  std::string_view name = unit_name(unit);
   const size_t line_cap = kReportLineRoom + name.size();
   const size_t report_cap = kReportBufferSize + 2 * (line_cap + place.size() + 1);
   char* heap = static_cast<char*>(malloc(line_cap + report_cap));
@@ -111,6 +115,16 @@ void raise_failure(Failure number, Unit unit, int system_error, std::string_view
   free(heap);
   close_units();
   end_process(kSevereStatus + static_cast<unsigned>(number));
+}
+
+}  // namespace
+
+void raise_failure(Failure number, Unit unit, int system_error, std::string_view place) {
+  report_failure(number, unit, unit_name(unit), system_error, place);
+}
+
+void raise_failure(Failure number, NamedUnit unit, int system_error) {
+  report_failure(number, unit.unit, unit.name, system_error, {});
 }
 
 void end_run(unsigned status) {

@@ -21,6 +21,22 @@ void start_run();
 [[noreturn]] void raise_failure(Failure number, Unit unit, int system_error = 0,
                                 std::string_view place = {});
 
+// A file unit as its report names it: its number and its file's resolved
+// name.
+struct NamedUnit {
+  Unit unit;
+  std::string_view name;
+};
+[[noreturn]] void raise_failure(Failure number, NamedUnit unit, int system_error = 0);
+
+// How the file units are closed at an ending, registered by the record files
+// at their start, which keep the units: cuts every unfinished file back to
+// its last whole record and closes every file unit still connected, safe in
+// a console event handler; false when a close failed, with that unit in
+// *failed.
+using CloseUnits = bool (*)(NamedUnit* failed);
+void register_unit_closing(CloseUnits close);
+
 // Normal end and the run driver's two stops. The stops end with status 1:
 // a script must see that nothing was done.
 [[noreturn]] void end_run(unsigned status);
