@@ -139,14 +139,26 @@ void install_console_events(EventActions actions);
 // While one of these lives, an event waits: around a record's writes (with
 // the cut-off of the old content behind a file's first record), the making
 // and breaking of a connection, and a failure report. The first event waits
-// until the last hold ends and then ends the run. Taking a hold costs no
-// system call.
-class EventHold {
+// until the last hold ends, and that release ends the run: the destructor
+// may not return. Taking a hold costs no system call.
+class EventHoldMayEndRun {
  public:
-  EventHold();
-  ~EventHold();
-  EventHold(const EventHold&) = delete;
-  EventHold& operator=(const EventHold&) = delete;
+  EventHoldMayEndRun();
+  ~EventHoldMayEndRun();
+  EventHoldMayEndRun(const EventHoldMayEndRun&) = delete;
+  EventHoldMayEndRun& operator=(const EventHoldMayEndRun&) = delete;
+};
+
+// While one of these lives, an ending closes the units, one ending at a
+// time: on Windows, a second event's thread waits until the closing under
+// way is done. A POSIX signal handler runs on top of the closing it
+// interrupts, which never goes on, so it never waits: it closes what is left.
+class ClosingTurn {
+ public:
+  ClosingTurn();
+  ~ClosingTurn();
+  ClosingTurn(const ClosingTurn&) = delete;
+  ClosingTurn& operator=(const ClosingTurn&) = delete;
 };
 
 // Ends the process the way the platform ends a program stopped by the event.

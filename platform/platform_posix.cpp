@@ -119,14 +119,24 @@ const EventSignal kEventSignals[] = {
     {ConsoleEvent::terminate, SIGTERM},
 };
 
+// How a run ends by a signal: the signal arrives (on_signal) on top of the
+// main work, between two of its system calls (a caught signal does not cut
+// a write to a file on disk). While a step of the main work holds events
+// off, the first signal waits for it (wait_for_hold), and the release of the
+// last hold goes on from there. Then the event's report line is written
+// (report_then_end), the units are cut back and closed and the process ends
+// by the signal (the `end` action). A signal that comes while the first
+// waits or reports ends the run at once (end_at_once), in a handler of its
+// own on top of the first, which never goes on.
+struct EventState {
+  volatile sig_atomic_t holds = 0;    // steps that hold events off: a count, no system call
+  volatile sig_atomic_t taken = 0;    // an event is ending the run
+  volatile sig_atomic_t waiting = 0;  // the signal that waits for the holds to end
+};
+
 EventActions g_actions = {};
 sigset_t g_event_signals;
-// Signals interrupt the main thread between system calls (a caught signal
-// does not cut a write to a file on disk), so a hold is a count that the
-// handler reads: no system call.
-volatile sig_atomic_t g_holds = 0;
-volatile sig_atomic_t g_event_taken = 0;  // the run is ending by an event
-volatile sig_atomic_t g_waiting_signal = 0;  // the event that waits for the holds to end
+EventState g_event;
 
 ConsoleEvent event_of(int sig) {
   for (const EventSignal& e : kEventSignals)
@@ -134,28 +144,31 @@ ConsoleEvent event_of(int sig) {
   return ConsoleEvent::interrupt;
 }
 
+// Does not return.
+void end_at_once(int sig) { g_actions.end(event_of(sig)); }
+
+void wait_for_hold(int sig) { g_event.waiting = sig; }
+
 // The event's report goes out with the event signals let through: one that
-// comes while standard error does not take it ends the run at once (in a
-// handler of its own, on top of this one). The closing that follows is
-// never cut short.
-void report_and_end(int sig) {
+// comes while standard error does not take it ends the run at once. The
+// closing that follows is never cut short.
+void report_then_end(int sig) {
   sigprocmask(SIG_UNBLOCK, &g_event_signals, nullptr);
   g_actions.report(event_of(sig));
   sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
-  g_actions.end(event_of(sig));
+  end_at_once(sig);
 }
 
 // Every event signal stays blocked while a handler runs (sa_mask), except
 // while it writes the report.
 void on_signal(int sig) {
-  bool first = !g_event_taken;
-  g_event_taken = 1;
-  if (!first) g_actions.end(event_of(sig));
-  if (g_holds > 0) {
-    g_waiting_signal = sig;
+  if (g_event.taken) end_at_once(sig);
+  g_event.taken = 1;
+  if (g_event.holds > 0) {
+    wait_for_hold(sig);
     return;
   }
-  report_and_end(sig);
+  report_then_end(sig);
 }
 
 }  // namespace
@@ -303,17 +316,23 @@ void install_console_events(EventActions actions) {
 
 // The fences keep the compiler from moving the main work's stores to the
 // units table across the count that the handler reads.
-EventHold::EventHold() {
-  g_holds = g_holds + 1;
+EventHoldMayEndRun::EventHoldMayEndRun() {
+  g_event.holds = g_event.holds + 1;
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-EventHold::~EventHold() {
+// The release of the last hold carries out the ending of an event that
+// waited for it.
+EventHoldMayEndRun::~EventHoldMayEndRun() {
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  g_holds = g_holds - 1;
-  if (g_holds > 0 || !g_waiting_signal) return;
-  report_and_end(g_waiting_signal);
+  g_event.holds = g_event.holds - 1;
+  if (g_event.holds > 0 || !g_event.waiting) return;
+  report_then_end(g_event.waiting);
 }
+
+// A signal handler never waits for a closing under way: see ClosingTurn.
+ClosingTurn::ClosingTurn() = default;
+ClosingTurn::~ClosingTurn() = default;
 
 // By the signal itself, so that a calling shell sees that the program was
 // interrupted: default action, unblocked, raised again.

@@ -163,15 +163,28 @@ const char* module_name(HMODULE module) {
   return known[count++].name;
 }
 
-// The hold of console events: the handler's thread takes it before the
-// event ends the run.
-struct EventLock {
-  CRITICAL_SECTION section;  // re-entrant: holds nest (a failed close reported within a report)
-  EventLock() { InitializeCriticalSection(&section); }
+// How a run ends by a console event: the system starts a thread of its own
+// for it (on_control) while the main work goes on. The first event waits
+// for the main work's hold (the event lock), writes its report line, and
+// then the units are cut back and closed and the process ends (the `end`
+// action). An event that comes while the first waits or reports (a record
+// or a report stuck on a reader who stopped reading) ends the run at once
+// on its thread; its closing of the units waits for one under way on
+// another thread (the closing lock), which cuts back every file it closes.
+
+// Re-entrant: holds nest (a failed close reported within a report).
+struct Lock {
+  CRITICAL_SECTION section;
+  Lock() { InitializeCriticalSection(&section); }
 };
 
 CRITICAL_SECTION* event_lock() {
-  static EventLock lock;
+  static Lock lock;
+  return &lock.section;
+}
+
+CRITICAL_SECTION* closing_lock() {
+  static Lock lock;
   return &lock.section;
 }
 
@@ -179,10 +192,6 @@ EventActions g_actions = {};
 // Set once the handler has taken an event, which then ends the process.
 volatile LONG g_event_taken = 0;
 
-// Runs on a thread the system starts for the event. The first event waits
-// for the main work's hold and writes its report; one that comes while it
-// waits (a record or a report stuck on a reader who stopped reading) ends
-// the run at once.
 BOOL WINAPI on_control(DWORD type) {
   ConsoleEvent event;
   switch (type) {
@@ -220,6 +229,7 @@ void start_up() {
   _controlfp_s(&control, _MCW_EM, _MCW_EM);
   standard_stream(Stream::input);  // the standard handles as they are at start
   event_lock();
+  closing_lock();
 }
 
 namespace {
@@ -359,8 +369,12 @@ void install_console_events(EventActions actions) {
   SetConsoleCtrlHandler(on_control, TRUE);
 }
 
-EventHold::EventHold() { EnterCriticalSection(event_lock()); }
-EventHold::~EventHold() { LeaveCriticalSection(event_lock()); }
+EventHoldMayEndRun::EventHoldMayEndRun() { EnterCriticalSection(event_lock()); }
+// The release lets an event's thread that waits for it end the run.
+EventHoldMayEndRun::~EventHoldMayEndRun() { LeaveCriticalSection(event_lock()); }
+
+ClosingTurn::ClosingTurn() { EnterCriticalSection(closing_lock()); }
+ClosingTurn::~ClosingTurn() { LeaveCriticalSection(closing_lock()); }
 
 // The status Windows itself gives a console program ended by Ctrl-C: a
 // batch file sees that the run was interrupted.

@@ -125,7 +125,7 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode) {
   }
   {
     // The connection appears whole to an event that closes every unit.
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     c = Connection{.connected = true,
                    .read_only = mode == OpenMode::existing || o.read_only,
                    .regular = kind.regular,
@@ -175,7 +175,7 @@ void write_record(FileUnit unit, const char* bytes, size_t n) {
   {
     // An event that comes meanwhile waits for the whole record, and for the
     // cut-off behind a file's first record, and then ends the run here.
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     done = put_record(c, bytes, n, &error);
   }
   if (!done) fail(Failure::write_error, unit, error);
@@ -192,7 +192,7 @@ void close_unit(FileUnit unit) {
   bool closed;
   {
     // Not closed twice by an event that closes every unit meanwhile.
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     c.connected = false;
     closed = platform::close_handle(c.handle, &error);
   }
