@@ -291,7 +291,7 @@ TEST(DriverInputName, DirectoryPassesTheCheckThenFailsToOpen) {
   const std::string expected = banner_and_usage() + kAnnouncement;
   EXPECT_EQ(r.out, expected);
   EXPECT_EQ(first_line(r.err), report(9, "permission to access file denied", 10, abs));
-  EXPECT_EQ(r.exit_code(), failure_status(9));
+  EXPECT_EQ(r.exit_code(), exit_status(9));
   EXPECT_EQ(list_dir(s.dir.path()), Names{"in.xyz"});
 }
 
@@ -338,7 +338,7 @@ TEST(DriverExistence, StopMessageThatCannotBeWrittenIsFailure38) {
                         [] { redirect(2, "/dev/full"); });
   EXPECT_EQ(r.out, banner_and_usage());
   EXPECT_EQ(r.term_signal(), 0);
-  EXPECT_EQ(r.exit_code(), failure_status(38));
+  EXPECT_EQ(r.exit_code(), exit_status(38));
 }
 #endif
 
@@ -457,7 +457,7 @@ TEST(DriverFailures, MalformedNumbersAndEndOfInput) {
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(first_line(r.err), report(c.number, c.message, c.unit, c.file));
     EXPECT_EQ(r.term_signal(), 0);
-    EXPECT_EQ(r.exit_code(), failure_status(c.number));
+    EXPECT_EQ(r.exit_code(), exit_status(c.number));
     EXPECT_EQ(list_dir(s.dir.path()), Names{"in.xyz"});
   }
 }
@@ -467,7 +467,7 @@ TEST(DriverFailures, MalformedNumbersAndEndOfInput) {
 TEST(DriverFailures, CompleteTracebackAddsNothingToStandardOutput) {
   Scratch s;
   SpawnResult r = run_in(s.dir.path(), {"in.xyz"}, "abc\n");
-  ASSERT_EQ(r.exit_code(), failure_status(59));
+  ASSERT_EQ(r.exit_code(), exit_status(59));
   size_t main_row = r.err.find("  SEGMENTOR  ");
   size_t rows = 0;
   for (char ch : r.err) rows += ch == '\n';
@@ -498,7 +498,7 @@ TEST(DriverFailures, RefusedConsoleReadIs39) {
     const std::string expected = banner_and_usage() + c.prompts;
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(first_line(r.err), report(39, "error during read", -4, "CONIN$"));
-    EXPECT_EQ(r.exit_code(), failure_status(39));
+    EXPECT_EQ(r.exit_code(), exit_status(39));
   }
 }
 
@@ -510,7 +510,7 @@ TEST(DriverFailures, RefusedConsoleWriteIs38) {
     SpawnResult r = run_in(s.dir.path(), {"in.xyz", "1", "1", "2", "3", ""}, "", in_child);
     EXPECT_EQ(first_line(r.err), report(38, "error during write", -1, "CONOUT$"));
     EXPECT_EQ(r.term_signal(), 0);
-    EXPECT_EQ(r.exit_code(), failure_status(38));
+    EXPECT_EQ(r.exit_code(), exit_status(38));
     EXPECT_EQ(list_dir(s.dir.path()), Names{"in.xyz"});  // ended at the first line
   }
 }

@@ -18,6 +18,8 @@ std::string count_line(const std::string& id, int records) {
 
 std::string complete(int segments) { return " Processing complete: " + field(segments, 6) + "\r\n"; }
 
+std::string system_line(const std::string& text) { return "runlib: " + text + "\r\r\n"; }
+
 std::string report(int number, const std::string& text) {
   return "runlib: severe (" + std::to_string(number) + "): " + text + "\r\r\n";
 }
@@ -37,8 +39,6 @@ std::string version_row() {
   return row + std::string(43 - row.size(), ' ') + "*";
 }
 
-int exit_status(int status) { return status <= 1 ? status : failure_status(status); }
-
 SpawnResult run_in(const std::string& dir, const std::vector<std::string>& args, const std::string& input,
                    std::function<void()> in_child, Stdin stdin_is) {
   return run_segmentor({args, dir, input, stdin_is, std::move(in_child)});
@@ -48,6 +48,17 @@ std::string console(const SpawnResult& r) {
   size_t p = r.out.find(kAnnouncement);
   return p == std::string::npos ? "<no announcement>" : r.out.substr(p + kAnnouncement.size());
 }
+
+std::vector<std::string> split_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  if (start != text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+void expect_err_start(const SpawnResult& r, const std::string& want) { EXPECT_EQ(r.err.substr(0, want.size()), want); }
 
 void expect_files(const std::string& dir, const Files& want, const std::string& left_out) {
   std::vector<std::string> names, want_names;

@@ -13,6 +13,12 @@
 // File name -> exact bytes.
 using Files = std::map<std::string, std::string>;
 
+// The traceback table's header line, as standard error shows it.
+inline constexpr char kTableHeader[] =
+    "Image              PC        Routine            Line        Source             \r\n";
+// An input of three records in two lines after a header line.
+inline const std::string kSmallInput = "LINE X Y\nL1 100 200\nL1 110 200\nL2 0 0\n";
+
 // The console line before the records are split. (Defined here, so that
 // constants of a test made of these are initialised after them.)
 inline const std::string kAnnouncement = "  Processing the data file\r\n";
@@ -35,10 +41,8 @@ std::string complete(int segments);
 // on Linux "*               Version 1.0 (Linux)        *".
 std::string version_row();
 
-// A status of a table as the spawn helper sees it: 0 (done) and 1 (an
-// early stop) as they are, a failure number as that failure's status word.
-int exit_status(int status);
-
+// A system line: "runlib: ", the system's text and CR CR LF.
+std::string system_line(const std::string& text);
 // A severe report line: "runlib: severe (<n>): <text>" and CR CR LF.
 std::string report(int number, const std::string& text);
 // A console event's report line: "runlib: error (200): program aborting due
@@ -54,6 +58,11 @@ SpawnResult run_in(const std::string& dir, const std::vector<std::string>& args,
                    std::function<void()> in_child = {}, Stdin stdin_is = Stdin::file);
 // Standard output after the announcement ("<no announcement>" without one).
 std::string console(const SpawnResult& r);
+
+// The lines of a text, each without its CR LF; an unterminated tail is one.
+std::vector<std::string> split_lines(const std::string& text);
+// Standard error begins with `want`.
+void expect_err_start(const SpawnResult& r, const std::string& want);
 
 // Every regular file in dir but `left_out`, with its exact bytes.
 void expect_files(const std::string& dir, const Files& want, const std::string& left_out = "");

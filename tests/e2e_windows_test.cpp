@@ -27,18 +27,6 @@ std::string resolved_in(const std::string& dir, const std::string& name) {
   return std::string(buf, n);
 }
 
-// The system line of an error code: the system's text after "runlib: ",
-// every LF of it written as CR LF.
-std::string system_line(DWORD code) {
-  char text[512];
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                           sizeof text, nullptr);
-  EXPECT_GT(n, 0u) << code;
-  std::string line = "runlib: ";
-  for (char c : std::string(text, n)) line += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return line;
-}
-
 // Wine's view of the Linux device that takes no byte; real Windows has none.
 const char* const kFullDevice = "Z:\\dev\\full";
 bool full_device_present() {
@@ -59,8 +47,8 @@ TEST(WindowsFiles, ListFileHeldByAnotherProgramIsRefusedWithTheSystemLine) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   SpawnResult r = run_in(dir.path(), {"in.xyz", "1", "1", "2", "3", "held.lst"});
   CloseHandle(held);
-  EXPECT_EQ(r.exit_code(), failure_status(30));
-  EXPECT_TRUE(r.err.starts_with(system_line(ERROR_SHARING_VIOLATION) +
+  EXPECT_EQ(r.exit_code(), exit_status(30));
+  EXPECT_TRUE(r.err.starts_with(system_line(kBusyText) +
                                   report(30, "open failure, unit 11, file " + dir.file("held.lst"))))
       << r.err;
   expect_files(dir.path(), {{"held.lst", "old\r\n"}}, "in.xyz");
@@ -76,7 +64,7 @@ TEST(WindowsFiles, LineNamesLeavingTheFolderAre43BeforeAnyOpen) {
                          "CONIN$", "sub\\..\\x", "sub/AUX"}) {
     write_file(inner + "\\in.xyz", "H\n" + id + " 1 2\n");
     SpawnResult r = run_in(inner, {"in.xyz", "1", "1", "2", "3", " "});
-    EXPECT_EQ(r.exit_code(), failure_status(43)) << id;
+    EXPECT_EQ(r.exit_code(), exit_status(43)) << id;
     EXPECT_TRUE(r.err.starts_with(
         report(43, "file name specification error, unit 12, file " + resolved_in(inner, id + ".dat"))))
         << id << "\n" << r.err;
@@ -137,8 +125,8 @@ TEST(WindowsFiles, FullDiskGives38WithTheSystemsText) {
   TempDir dir;
   write_file(dir.file("in.xyz"), kInput);
   SpawnResult r = run_in(dir.path(), {"in.xyz", "1", "1", "2", "3", kFullDevice});
-  EXPECT_EQ(r.exit_code(), failure_status(38));
-  EXPECT_TRUE(r.err.starts_with(system_line(ERROR_DISK_FULL) +
+  EXPECT_EQ(r.exit_code(), exit_status(38));
+  EXPECT_TRUE(r.err.starts_with(system_line(kDiskFullText) +
                                   report(38, "error during write, unit 11, file " + std::string(kFullDevice))))
       << r.err;
 }
@@ -147,7 +135,7 @@ TEST(WindowsFiles, LineFileInAMissingFolderIs29) {
   TempDir dir;
   write_file(dir.file("in.xyz"), "H\nnosub/L1 1 2\n");
   SpawnResult r = run_in(dir.path(), {"in.xyz", "1", "1", "2", "3", " "});
-  EXPECT_EQ(r.exit_code(), failure_status(29));
+  EXPECT_EQ(r.exit_code(), exit_status(29));
   EXPECT_TRUE(r.err.starts_with(report(29, "file not found, unit 12, file " + dir.file("nosub\\L1.dat"))))
       << r.err;
 }
@@ -161,7 +149,7 @@ TEST(WindowsFiles, ListFileOnADriveThatIsNotThereIs42) {
   TempDir dir;
   write_file(dir.file("in.xyz"), kInput);
   SpawnResult r = run_in(dir.path(), {"in.xyz", "1", "1", "2", "3", list});
-  EXPECT_EQ(r.exit_code(), failure_status(42));
+  EXPECT_EQ(r.exit_code(), exit_status(42));
   EXPECT_TRUE(r.err.starts_with(report(42, "no such device, unit 11, file " + list))) << r.err;
 }
 

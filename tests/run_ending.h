@@ -5,6 +5,7 @@
 #pragma once
 #include "endings/report_line.h"
 #include "endings/run_seams.h"
+#include "tests/test_support.h"
 #include "textio/record_files.h"
 
 struct RunEnded {
@@ -40,5 +41,4 @@ long long fresh_run_status(F&& f) {
   return run_status(f);
 }
 
-inline long long failure(int number) { return 0xC0000000LL + number; }
 inline long long failure(Failure number) { return failure(static_cast<int>(number)); }

@@ -19,7 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
-#include <thread>
 
 const char* const kSegmentorBinary = SEGMENTOR_BINARY;
 #ifdef SEGMENTOR_STATIC
@@ -34,12 +33,9 @@ bool SpawnResult::exited() const { return WIFEXITED(wait_status); }
 int SpawnResult::exit_code() const { return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1; }
 int SpawnResult::term_signal() const { return WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0; }
 
-int failure_status(int number) { return number & 0xFF; }
+int exit_status(int status) { return status <= 1 ? status : static_cast<int>(failure(status) & 0xFF); }
 
 namespace {
-
-// A run of the program that takes longer than this has hung.
-constexpr std::chrono::seconds kDeadline{60};
 
 const char kUnprivilegedUser[] = "nobody";
 
@@ -76,7 +72,7 @@ void start_from_defaults() {
 
 }  // namespace
 
-Child::Child(const SpawnOptions& o) : deadline_(std::chrono::steady_clock::now() + kDeadline) {
+Child::Child(const SpawnOptions& o) : deadline_(std::chrono::steady_clock::now() + kTestDeadline) {
   int in = open_stdin(o, &in_);
   int out[2], err[2];
   if (in < 0) throw std::runtime_error("standard input");
@@ -146,6 +142,13 @@ bool Child::wait_until_read() {
       true);
 }
 
+// The blank line is read only once every line before it has been dealt with.
+bool Child::wait_until_idle() {
+  if (!wait_until_read()) return false;
+  feed("\n");
+  return wait_until_read();
+}
+
 SpawnResult Child::finish() {
   pump([] { return false; });
   if (!reaped_) waitpid(pid_, &result_.wait_status, 0);
@@ -169,7 +172,7 @@ bool Child::pump(const std::function<bool()>& done, bool until_read) {
     if (!killed_ && left.count() <= 0) {
       kill(pid_, SIGKILL);
       killed_ = true;
-      ADD_FAILURE() << "segmentor did not end within " << kDeadline.count() << " s and was killed";
+      ADD_FAILURE() << "segmentor did not end within " << kTestDeadline.count() << " ms and was killed";
     }
     pollfd fds[3] = {{streams_[0], POLLIN, 0}, {streams_[1], POLLIN, 0}, {pending_.empty() && !until_read ? -1 : in_, POLLOUT, 0}};
     if (poll(fds, 3, killed_ ? -1 : static_cast<int>(left.count()) + 1) <= 0) continue;
@@ -248,6 +251,21 @@ void output_to_closed_pipe() {
   close(p[1]);
 }
 
+std::string read_up_to(int fd, size_t limit) {
+  std::string got;
+  char buf[65536];
+  for (ssize_t n; got.size() < limit && (n = read(fd, buf, std::min(sizeof buf, limit - got.size()))) > 0;)
+    got.append(buf, static_cast<size_t>(n));
+  return got;
+}
+
+std::string read_fifo(const std::string& path, size_t limit) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string got = fd < 0 ? "" : read_up_to(fd, limit);
+  if (fd >= 0) close(fd);
+  return got;
+}
+
 void error_to_full_pipe() {
   int p[2];
   if (pipe(p) != 0) _exit(126);
@@ -261,11 +279,4 @@ void error_to_full_pipe() {
   fcntl(p[1], F_SETFL, 0);
   dup2(p[1], 2);
   close(p[1]);
-}
-
-bool wait_for_file(const std::string& path, const std::string& bytes) {
-  for (auto deadline = std::chrono::steady_clock::now() + kDeadline; std::chrono::steady_clock::now() < deadline;
-       std::this_thread::sleep_for(std::chrono::milliseconds(1)))
-    if (read_file(path) == bytes) return true;
-  return false;
 }

@@ -60,6 +60,9 @@ class Child {
   void close_input();
   // Until the program has read everything fed (false if it ended first).
   bool wait_until_read();
+  // Until it has also dealt with every line of it and waits for more: a
+  // blank line, which it skips, is fed and read.
+  bool wait_until_idle();
   // Until `text` shows on standard output (false if the run ended first).
   bool wait_for_output(const std::string& text);
   void send(int sig);
@@ -83,10 +86,10 @@ class Child {
   SpawnResult result_;
 };
 
-// The exit code with which a run ended by the severe failure `number` is
-// seen here: its status word 0xC0000000 + number, of which POSIX keeps only
-// the low 8 bits (number itself).
-int failure_status(int number);
+// The exit code with which a run is seen here: 0 (done) and 1 (an early
+// stop) as they are, a failure number as that failure's status word, of
+// which POSIX keeps only the low 8 bits (the number itself).
+int exit_status(int status);
 
 // The system's own words, without a line end, for the refusal of a second
 // connection to a file of the run and for a full disk.
@@ -115,7 +118,10 @@ extern const char* const kNoWriteHook;
 void output_to_closed_pipe();
 // In the child (POSIX): standard error a full pipe whose reader never reads.
 void error_to_full_pipe();
-// Until the file holds exactly `bytes`; false at a deadline.
-bool wait_for_file(const std::string& path, const std::string& bytes);
+// Up to `limit` bytes from `fd`, fewer when its writer closes it.
+std::string read_up_to(int fd, size_t limit);
+// The same from a named pipe the program opens as an output file: opening
+// it waits for the program to open it.
+std::string read_fifo(const std::string& path, size_t limit);
 
 extern const char* const kSegmentorBinary;

@@ -34,11 +34,9 @@ bool SpawnResult::exited() const { return true; }
 int SpawnResult::exit_code() const { return wait_status; }
 int SpawnResult::term_signal() const { return 0; }
 
-int failure_status(int number) { return static_cast<int>(0xC0000000u + static_cast<unsigned>(number)); }
+int exit_status(int status) { return status <= 1 ? status : static_cast<int>(failure(status)); }
 
 namespace {
-
-constexpr DWORD kDeadlineMs = 60000;
 
 [[noreturn]] void fail(const std::string& what) {
   throw std::runtime_error(what + " failed, error " + std::to_string(GetLastError()));
@@ -153,7 +151,7 @@ SpawnResult run_segmentor(const SpawnOptions& o) {
   SpawnResult r;
   std::thread err_reader(drain, err_read.h, std::ref(r.err));
   std::thread out_reader(drain, out_read.h, std::ref(r.out));
-  bool in_time = WaitForSingleObject(process.h, kDeadlineMs) == WAIT_OBJECT_0;
+  bool in_time = WaitForSingleObject(process.h, static_cast<DWORD>(kTestDeadline.count())) == WAIT_OBJECT_0;
   if (!in_time) TerminateProcess(process.h, STATUS_TIMEOUT);
   WaitForSingleObject(process.h, INFINITE);
   out_reader.join();
@@ -161,7 +159,7 @@ SpawnResult run_segmentor(const SpawnOptions& o) {
   DWORD code = 0;
   GetExitCodeProcess(process.h, &code);
   if (!in_time)
-    throw std::runtime_error("killed after " + std::to_string(kDeadlineMs) + " ms: " + line +
+    throw std::runtime_error("killed after " + std::to_string(kTestDeadline.count()) + " ms: " + line +
                              "\nstdout: " + r.out + "\nstderr: " + r.err);
   r.wait_status = static_cast<int>(code);
   return r;

@@ -2,9 +2,16 @@
 // What unit and end-to-end tests share: scratch directories, whole files,
 // and the bits of a number as hex.
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// The longest a test waits for anything: a run, a pipe, a child.
+inline constexpr std::chrono::milliseconds kTestDeadline{60000};
+
+// The status word of a run ended by failure `number`: 0xC0000000 + number.
+inline long long failure(int number) { return 0xC0000000LL + number; }
 
 // What separates a folder from the name in it, as the platform writes it.
 #ifdef _WIN32

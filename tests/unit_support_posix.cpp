@@ -11,9 +11,6 @@
 
 namespace {
 
-// A piece that the reader has not taken by then fails the test.
-const int kDeadlineMs = 60000;
-
 Pipe make_pipe(int flags) {
   int p[2] = {-1, -1};
   EXPECT_EQ(pipe2(p, flags | O_CLOEXEC), 0);
@@ -41,5 +38,6 @@ bool hand_over(const Pipe& pipe, const std::string& piece) {
   platform::ErrorCode error;
   if (!platform::write_all(pipe.write, piece.data(), piece.size(), &written, &error)) return false;
   pollfd taken = {static_cast<int>(pipe.write), POLLOUT, 0};
-  return poll(&taken, 1, kDeadlineMs) == 1 && taken.revents == POLLOUT;
+  // A piece that the reader has not taken by the deadline fails the test.
+  return poll(&taken, 1, static_cast<int>(kTestDeadline.count())) == 1 && taken.revents == POLLOUT;
 }
