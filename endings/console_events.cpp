@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "endings/console_events.h"
 
-#include "endings/report_line.h"
 #include "endings/ending_flags.h"
+#include "endings/report_line.h"
 #include "platform/platform.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <type_traits>
 
 #include "endings/console_events.h"
+#include "endings/ending_flags.h"
 #include "endings/report_line.h"
 #include "endings/run_seams.h"
-#include "endings/ending_flags.h"
 #include "endings/traceback.h"
 #include "platform/platform.h"
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "endings/ending.h"
-#include "textio/unit_table.h"
 #include "textio/file_names.h"
+#include "textio/unit_table.h"
 
 namespace {
 
