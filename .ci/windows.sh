@@ -9,8 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build-windows}")
 cd "$root"
 
-packages=(cmake g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 gcc-12-source googletest)
-"$root/.ci/install-packages" "${packages[@]}"
+. "$root/.ci/packages"
+"$root/.ci/install-packages" "${windows_packages[@]}"
 
 cmake -S . -B "$build" --toolchain "$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
 
