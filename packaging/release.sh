@@ -22,7 +22,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "$1")
 build=$root/build-release
 
-for tool in cmake g++ aarch64-linux-gnu-g++ x86_64-w64-mingw32-g++-posix dpkg-shlibdeps mandoc zip git; do
+for tool in cmake g++ aarch64-linux-gnu-g++ x86_64-w64-mingw32-g++-posix dpkg-shlibdeps file mandoc zip git; do
   command -v "$tool" >/dev/null ||
     { echo "$0: no $tool: install the Debian packages release_packages in .ci/packages" >&2; exit 1; }
 done
