@@ -9,8 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build-windows}")
 cd "$root"
 
-packages=(cmake g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 gcc-12-source googletest)
-"$root/.ci/install-packages" "${packages[@]}"
+. "$root/.ci/packages"
+"$root/.ci/install-packages" "${windows_packages[@]}"
 
 cmake -S . -B "$build" --toolchain "$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
 
@@ -31,11 +31,11 @@ cmake --build "$build" -j2
 ctest --test-dir "$build" --output-on-failure -j2
 
 # The .zip holds the program, whole (the traceback reads its debug
-# information), and its documents.
+# information), the example and its documents.
 (cd "$build" && rm -f ./*.zip && cpack)
 zip=$(echo "$build"/segmentor-*.zip)
 contents=$(cmake -E tar tf "$zip")
 echo "$contents"
-for f in segmentor.exe README.md LICENSE; do
+for f in segmentor.exe README.md LICENSE examples/survey.xyz; do
   grep -q "/$f\$" <<<"$contents" || { echo "$f missing from $zip"; exit 1; }
 done

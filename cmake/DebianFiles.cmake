@@ -2,8 +2,8 @@
 # The two files Debian asks of every package in its documentation folder,
 # made at configure time in build/debian: the machine-readable copyright
 # file, and the changelog in Debian's format, made from CHANGELOG.md and
-# gzipped. They go to the .deb only (left out of a plain install and of the
-# tarball, which carry LICENSE and CHANGELOG.md).
+# gzipped. They go to the .deb only (left out of a plain install, which
+# carries LICENSE and CHANGELOG.md).
 # Needs SEGMENTOR_MAINTAINER and SEGMENTOR_GZIP.
 set(debian_dir ${PROJECT_BINARY_DIR}/debian)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md)

@@ -1,10 +1,12 @@
 # SPDX-License-Identifier: Apache-2.0
-# cpack (from the build folder) makes the .deb packages and a .tar.gz of what
-# cmake --install installs, or a .zip for Windows. The .deb of the program
-# is stripped; its debug file, which the traceback of a failure report reads
-# for routine names and source lines, goes to segmentor-dbgsym, which the
-# program's package recommends. The .tar.gz and the .zip keep the debug
-# information in the binary, so the traceback works wherever it is unpacked.
+# cpack (from the build folder) makes the .deb packages, or a .zip for
+# Windows. The .deb of the program is stripped; its debug file, which the
+# traceback of a failure report reads for routine names and source lines,
+# goes to segmentor-dbgsym, which the program's package recommends. The .zip
+# keeps the debug information in the binary, so the traceback works
+# wherever it is unpacked. No Linux tarball: the release's static tarballs
+# (packaging/release.sh) are the Linux downloads, and a second one, linked
+# against this machine's libraries, would pass for them.
 set(SEGMENTOR_MAINTAINER "Segmentor maintainers <maintainers@segmentor.example>" CACHE STRING
     "Maintainer of the packages made by cpack: name <address>")
 set(CPACK_PACKAGE_NAME segmentor)
@@ -17,7 +19,7 @@ set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
 else()
-  set(CPACK_GENERATOR DEB TGZ)
+  set(CPACK_GENERATOR DEB)
   include(DebianFiles)
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: Apache-2.0
 # Builds GCC's libbacktrace for the target compiler from the GCC source
-# tarball Debian ships (gcc-12-source), at configure time, into the build
+# tarball Debian ships (gcc-<version>-source), at configure time, into the build
 # folder, and provides it as the imported target LibBacktrace::LibBacktrace,
 # the name FindLibBacktrace.cmake gives an installed one (a build uses one
 # of the two).
@@ -23,7 +23,8 @@ if(NOT GCC_SOURCE_TARBALL)
   endif()
 endif()
 if(NOT EXISTS "${GCC_SOURCE_TARBALL}")
-  message(FATAL_ERROR "No GCC source tarball (apt-get install gcc-12-source), or set GCC_SOURCE_TARBALL")
+  message(FATAL_ERROR "No GCC source tarball (on Debian, the package gcc-<version>-source that "
+                      ".ci/packages names), or set GCC_SOURCE_TARBALL")
 endif()
 
 # libbacktrace is C, built by the C driver that comes with the project's C++

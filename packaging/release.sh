@@ -7,11 +7,14 @@
 #       the Debian packages (dynamic program, its debug file apart)
 #   segmentor-<v>-windows-x86_64.zip
 #   SHA256SUMS over them all
-# Every archive holds the program, its manual page, README, LICENSE and
-# CHANGELOG. The same commit gives the same bytes wherever and whenever it
-# is released: times are the last commit's, owners root, members sorted,
-# and no build folder path is left in a binary. Installs the Debian
-# packages it needs; builds in build-release/ of the checkout.
+# Every archive holds one folder: the program, README.txt for whoever
+# unpacked it (packaging/README-<system>.txt; CR LF in the .zip), the
+# manual page and the same page as HTML (mandoc), examples/survey.xyz,
+# README.md, LICENSE and CHANGELOG.md. The same commit gives the same bytes
+# wherever and whenever it is released: times are the last commit's, owners
+# root, members sorted, and no build folder path is left in a binary.
+# Builds in build-release/ of the checkout, with the tools of the Debian
+# packages .ci/packages lists as release_packages (CI installs them).
 # Usage: bash packaging/release.sh DIR
 set -euo pipefail
 [ $# = 1 ] || { echo "usage: $0 DIR" >&2; exit 2; }
@@ -19,8 +22,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "$1")
 build=$root/build-release
 
-"$root/.ci/install-packages" cmake g++ dpkg-dev file g++-aarch64-linux-gnu \
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix gcc-12-source zip git
+for tool in cmake g++ aarch64-linux-gnu-g++ x86_64-w64-mingw32-g++-posix dpkg-shlibdeps file mandoc zip git; do
+  command -v "$tool" >/dev/null ||
+    { echo "$0: no $tool: install the Debian packages release_packages in .ci/packages" >&2; exit 1; }
+done
 
 export SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct)
 export TZ=UTC LC_ALL=C
@@ -37,13 +42,23 @@ build_program() {
   cmake --build "$dir" -j2 --target segmentor
 }
 
-# archive NAME PROGRAM BUILD-DIR: the program, its manual page and documents
-# in folder NAME, packed into $out/NAME.tar.gz (or .zip for a .exe).
+# manual_html MAN-PAGE: the manual page as one HTML file, its style inside.
+manual_html() {
+  mandoc -T html "$1" | sed "/^  <style>\$/r $root/packaging/manual.css"
+}
+
+# archive NAME PROGRAM BUILD-DIR SYSTEM ARCH: the program, its manual, the
+# example and documents in folder NAME, packed into $out/NAME.tar.gz (or
+# .zip for a .exe).
 archive() {
-  local name=$1 program=$2 dir=$3 stage=$build/stage/$1
-  mkdir -p "$stage"
+  local name=$1 program=$2 dir=$3 system=$4 arch=$5 stage=$build/stage/$1
+  mkdir -p "$stage/examples"
   install -m 755 "$program" "$stage/"
   install -m 644 "$dir/segmentor.1" "$root/README.md" "$root/LICENSE" "$root/CHANGELOG.md" "$stage/"
+  install -m 644 "$root/examples/survey.xyz" "$stage/examples/"
+  manual_html "$dir/segmentor.1" > "$stage/segmentor.html"
+  sed "s/@VERSION@/$version/g; s/@ARCH@/$arch/g" "$root/packaging/README-$system.txt" > "$stage/README.txt"
+  [ "$system" = linux ] || sed -i 's/$/\r/' "$stage/README.txt"
   find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   if [[ $program == *.exe ]]; then
     (cd "$build/stage" && find "$name" | sort | zip -X -q -@ "$out/$name.zip")
@@ -54,13 +69,13 @@ archive() {
 }
 
 build_program linux-x86_64 -DSEGMENTOR_STATIC=ON
-archive "segmentor-$version-linux-x86_64" "$build/linux-x86_64/segmentor" "$build/linux-x86_64"
+archive "segmentor-$version-linux-x86_64" "$build/linux-x86_64/segmentor" "$build/linux-x86_64" linux x86_64
 
 build_program linux-aarch64 -DSEGMENTOR_STATIC=ON --toolchain "$root/cmake/aarch64-linux-gnu.cmake"
-archive "segmentor-$version-linux-aarch64" "$build/linux-aarch64/segmentor" "$build/linux-aarch64"
+archive "segmentor-$version-linux-aarch64" "$build/linux-aarch64/segmentor" "$build/linux-aarch64" linux aarch64
 
 build_program windows-x86_64 --toolchain "$root/cmake/mingw-w64.cmake"
-archive "segmentor-$version-windows-x86_64" "$build/windows-x86_64/segmentor.exe" "$build/windows-x86_64"
+archive "segmentor-$version-windows-x86_64" "$build/windows-x86_64/segmentor.exe" "$build/windows-x86_64" windows x86_64
 
 # The .deb packages, dynamic as Debian wants. CPack dates their members and
 # the archives inside by SOURCE_DATE_EPOCH, and ld the Windows program's

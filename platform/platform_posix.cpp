@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <link.h>
+#include <sys/auxv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -392,11 +393,13 @@ bool code_module(uintptr_t pc, const char** image, uintptr_t* offset) {
 }
 
 // libbacktrace finds the executable itself through /proc/self/exe; where
-// there is no /proc (a bare chroot), the path it was started by, when that
-// is a path (the program never changes its working directory).
+// there is no /proc (a bare chroot, a container), the file the system
+// started, named as the caller named it to execve(2): a shell passes the
+// path it found on the PATH, whatever argv[0] says. A relative name stays
+// right: the program never changes its working directory.
 const char* program_path() {
-  if (access("/proc/self/exe", F_OK) == 0 || !strchr(program_invocation_name, '/')) return nullptr;
-  return program_invocation_name;
+  if (access("/proc/self/exe", F_OK) == 0) return nullptr;
+  return reinterpret_cast<const char*>(getauxval(AT_EXECFN));
 }
 
 }  // namespace platform
