@@ -22,6 +22,7 @@ struct Option {
 const Option kOptions[] = {
     {"--quiet", &RunOptions::quiet, nullptr},
     {"--strict", &RunOptions::strict, nullptr},
+    {"--buffered", &RunOptions::buffered, nullptr},
     {"--output-dir", nullptr, &RunOptions::output_dir},
 };
 

@@ -96,6 +96,9 @@ struct FileKind {
 };
 bool file_kind(Handle h, FileKind* kind, ErrorCode* error);
 
+// Whether the handle is a terminal (a console), where a user reads as it is written.
+bool is_terminal(Handle h);
+
 // The code a second connection to a file of this run reports.
 ErrorCode file_busy_error();
 

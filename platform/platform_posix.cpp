@@ -240,6 +240,8 @@ bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
   return true;
 }
 
+bool is_terminal(Handle h) { return isatty(fd(h)) == 1; }
+
 ErrorCode file_busy_error() { return EBUSY; }
 
 bool position_at_end(Handle h, int64_t* end, ErrorCode* error) {

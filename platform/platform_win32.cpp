@@ -291,6 +291,13 @@ bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
   return true;
 }
 
+// A console, or another character device (NUL, a serial port), which takes
+// what it gets at once anyway.
+bool is_terminal(Handle h) {
+  ErrorCode ignored;
+  return usable(h, &ignored) && GetFileType(os(h)) == FILE_TYPE_CHAR;
+}
+
 // Share modes refuse a second connection before the program sees it, with
 // this code; the program's own check then says the same.
 ErrorCode file_busy_error() { return ERROR_SHARING_VIOLATION; }

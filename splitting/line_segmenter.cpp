@@ -97,6 +97,7 @@ void finish(Segmenter& s) {
   close_unit(FileUnit::list);
   close_unit(FileUnit::line);
   if (!s.quiet) write_count_line(" Processing complete: ", s.segments);
+  flush_console_output();
 }
 
 }  // namespace
@@ -106,6 +107,10 @@ void segment_lines(const RunParameters& p) {
   s.columns = {p.LineCol, p.XCol, p.YCol, p.options.strict};
   s.quiet = p.options.quiet;
   s.folder = p.options.output_dir;
+  if (p.options.buffered) {
+    buffer_output_files();
+    buffer_console_output();
+  }
   open_unit(FileUnit::input, p.infile, OpenMode::existing);
 
   for (int32_t i = 0; i < p.nHead; ++i) {

@@ -9,6 +9,7 @@
 struct RunOptions {
   bool quiet = false;     // nothing on standard output but the prompts and validation messages
   bool strict = false;    // a coordinate field must be a decimal number
+  bool buffered = false;  // whole records per write, many at a time
   std::string output_dir;  // where the line files go; empty: the current folder
 };
 

@@ -3,9 +3,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "endings/ending.h"
 #include "platform/platform.h"
+#include "textio/output_buffer.h"
 #include "textio/record_layout.h"
 
 namespace {
@@ -33,11 +35,24 @@ class LineBuffer {
   char* p_;
 };
 
+// Standard output's lines, when buffered.
+OutputBuffer g_held;
+bool g_held_on_disk = false;  // standard output is a file on disk
+
+platform::Handle output() { return platform::standard_stream(platform::Stream::output); }
+
+// Console units show no system line.
+[[noreturn]] void output_failed() { raise_failure(Failure::write_error, Unit::console_output); }
+
 void write_console(const char* bytes, size_t n) {
-  size_t written;
-  platform::ErrorCode error;
-  if (!platform::write_all(platform::standard_stream(platform::Stream::output), bytes, n, &written, &error))
-    raise_failure(Failure::write_error, Unit::console_output);  // console units show no system line
+  if (g_held.active() && n <= kOutputBufferSize) {
+    if (!g_held.fits(n)) flush_console_output();
+    platform::EventHold hold;
+    hold_record(g_held, bytes, n);
+    return;
+  }
+  flush_console_output();
+  if (!platform::write_to(platform::Stream::output, bytes, n)) output_failed();
 }
 
 // Writes `lead` blanks, the text, the optional number field and the line end.
@@ -74,3 +89,28 @@ void write_banner_line(std::string_view text) { write_line(kBannerLead, text, nu
 void write_prompt_line(std::string_view text) { write_console(text.data(), text.size()); }
 
 void write_count_line(std::string_view text, int32_t number) { write_line(0, text, &number); }
+
+void buffer_console_output() {
+  platform::FileKind kind;
+  platform::ErrorCode ignored;
+  if (platform::is_terminal(output())) return;
+  g_held_on_disk = platform::file_kind(output(), &kind, &ignored) && kind.regular;
+  allocate(g_held);
+}
+
+void flush_console_output() {
+  if (g_held.len == 0) return;
+  // Emptied before it goes out: an event that ends the run meanwhile does
+  // not write it a second time.
+  bool done;
+  {
+    platform::EventHold hold;
+    done = platform::write_to(platform::Stream::output, g_held.bytes, std::exchange(g_held.len, 0));
+  }
+  if (!done) output_failed();
+}
+
+void finish_console_output(bool may_wait) {
+  if (g_held.len == 0 || !(may_wait || g_held_on_disk)) return;
+  platform::write_to(platform::Stream::output, g_held.bytes, std::exchange(g_held.len, 0));
+}

@@ -19,3 +19,13 @@ void write_banner_line(std::string_view text);
 void write_prompt_line(std::string_view text);
 // The text, then the number right-aligned in 6 characters.
 void write_count_line(std::string_view text, int32_t number);
+
+// From now on, when standard output is no terminal, its lines are held in a
+// buffer and written many at a time, whole, instead of one write each.
+void buffer_console_output();
+// Writes out the lines held; a write that fails is failure 38 on unit -1.
+void flush_console_output();
+// For an ending: writes out the lines held, without a report; standard
+// output that is no file on disk only when `may_wait` (a pipe's reader may
+// never take them). Safe in a console event handler.
+void finish_console_output(bool may_wait);

@@ -6,6 +6,7 @@
 
 #include "endings/ending.h"
 #include "textio/unit_table.h"
+#include "textio/console_output.h"
 #include "textio/file_names.h"
 
 namespace {
@@ -77,28 +78,15 @@ void append_shown_field(std::string& out, std::string_view field) {
   out += '"';
 }
 
-// The record, then, after a file's first record, the cut-off of the old
-// content behind it. While it goes out the file is unfinished, and stays so
-// when the write fails midway or the cut-off fails: whatever ends the run
-// then cuts the file back to its last whole record. A write that got nothing
-// out leaves the file as it was, old content included.
-bool put_record(Connection& c, const char* bytes, size_t n, platform::ErrorCode* error) {
-  c.unfinished = c.regular;
-  size_t written;
-  if (!platform::write_all(c.handle, bytes, n, &written, error)) {
-    if (written == 0) c.unfinished = false;
-    return false;
-  }
-  c.offset += static_cast<int64_t>(n);
-  if (c.truncate_after_write && !platform::cut_at(c.handle, c.offset, error)) return false;
-  c.truncate_after_write = false;
-  c.unfinished = false;
-  return true;
+// An ending's closing: the lines standard output holds, then the file units.
+bool close_outputs(NamedUnit* failed) {
+  finish_console_output(true);
+  return close_file_units(failed);
 }
 
 }  // namespace
 
-void start_record_files() { register_unit_closing(close_file_units); }
+void start_record_files() { register_unit_closing(close_outputs); }
 
 void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_view folder) {
   Connection& c = connection(unit);
@@ -133,7 +121,10 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
                    .handle = o.handle,
                    .name = std::move(c.name),
                    .id = kind.identity,
-                   .reader = LineReader{.handle = o.handle}};
+                   .reader = LineReader{.handle = o.handle},
+                   // a line file's buffer serves every line file in turn
+                   .out = {.bytes = c.out.bytes}};
+    if (unit_table().buffered && !c.read_only) allocate(c.out);
   }
   if (mode == OpenMode::line_file && unit_table().written.contains(c.id)) continue_at_end(unit);
 }
@@ -167,27 +158,55 @@ void raise_field_failure(Failure number, FileUnit unit, int64_t column, std::str
   raise_failure(number, Unit::internal_read, 0, place);
 }
 
+void buffer_output_files() { unit_table().buffered = true; }
+
 void write_record(FileUnit unit, const char* bytes, size_t n) {
   Connection& c = connection(unit);
   if (c.read_only) fail(Failure::read_only_file, unit);
-  platform::ErrorCode error;
-  bool done;
-  {
-    // An event that comes meanwhile waits for the whole record, and for the
-    // cut-off behind a file's first record, and then ends the run here.
+  if (c.out.active() && n <= kOutputBufferSize) {
+    if (!c.out.fits(n)) flush_unit(unit);
     platform::EventHold hold;
-    done = put_record(c, bytes, n, &error);
+    hold_record(c.out, bytes, n);
+  } else {
+    flush_unit(unit);  // what the buffer holds goes first
+    platform::ErrorCode error;
+    bool done;
+    {
+      // An event that comes meanwhile waits for the whole record, and for the
+      // cut-off behind a file's first record, and then ends the run here.
+      platform::EventHold hold;
+      done = put_records(c, bytes, n, &error);
+    }
+    if (!done) fail(Failure::write_error, unit, error);
   }
-  if (!done) fail(Failure::write_error, unit, error);
   if (!c.wrote) {
     c.wrote = true;
     unit_table().written.insert(c.id);
   }
 }
 
+void flush_unit(FileUnit unit) {
+  Connection& c = connection(unit);
+  if (c.out.len == 0) return;
+  platform::ErrorCode error;
+  bool done;
+  {
+    // As for a record written alone. The buffer is emptied once the file
+    // is marked unfinished: an event that ends the run at once meanwhile
+    // either writes the records out itself or cuts back what got out.
+    platform::EventHold hold;
+    c.unfinished = c.regular;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    size_t n = std::exchange(c.out.len, 0);
+    done = put_records(c, c.out.bytes, n, &error);
+  }
+  if (!done) fail(Failure::write_error, unit, error);
+}
+
 void close_unit(FileUnit unit) {
   Connection& c = connection(unit);
   if (!c.connected) return;
+  flush_unit(unit);
   platform::ErrorCode error;
   bool closed;
   {

@@ -11,6 +11,21 @@ Connection& connection(FileUnit unit) {
   return g_table.files[static_cast<int>(unit) - static_cast<int>(FileUnit::input)];
 }
 
+bool put_records(Connection& c, const char* bytes, size_t n, platform::ErrorCode* error) {
+  c.unfinished = c.regular;
+  size_t written;
+  if (!platform::write_all(c.handle, bytes, n, &written, error)) {
+    c.offset += static_cast<int64_t>(whole_records(bytes, written));
+    if (written == 0) c.unfinished = false;
+    return false;
+  }
+  c.offset += static_cast<int64_t>(n);
+  if (c.truncate_after_write && !platform::cut_at(c.handle, c.offset, error)) return false;
+  c.truncate_after_write = false;
+  c.unfinished = false;
+  return true;
+}
+
 bool close_file_units(NamedUnit* failed) {
   bool closed = true;
   for (FileUnit unit : kFileUnits) {
@@ -19,6 +34,9 @@ bool close_file_units(NamedUnit* failed) {
     // Marked before it is closed: nothing closes it a second time.
     c.connected = false;
     platform::ErrorCode ignored;  // a record cut short is reported by its write, if at all
+    // A buffer's write that was under way when the event came is not made
+    // again: its file is cut back instead, like a single record's.
+    if (!c.unfinished && c.out.len > 0) put_records(c, c.out.bytes, c.out.len, &ignored);
     if (c.unfinished) platform::cut_at(c.handle, c.offset, &ignored);
     if (!platform::close_handle(c.handle, &ignored) && closed) {
       *failed = {unit_of(unit), c.name};
@@ -31,8 +49,10 @@ bool close_file_units(NamedUnit* failed) {
 void reset_unit_table() {
   for (Connection& c : g_table.files) {
     release_reader(c.reader);
+    delete[] c.out.bytes;
     c = Connection{};
   }
+  g_table.buffered = false;
   release_reader(g_table.console_in);
   g_table.console_in.handle = platform::standard_stream(platform::Stream::input);
   g_table.written.clear();
