@@ -36,7 +36,9 @@ struct NamedUnit {
 // its last whole record and closes every file unit still connected, safe in
 // a console event handler; false when a close failed, with that unit in
 // *failed.
-using CloseUnits = bool (*)(NamedUnit* failed);
+// `may_wait` is false when an event ends the run at once: nothing is then
+// written where a reader may never take it (a pipe).
+using CloseUnits = bool (*)(NamedUnit* failed, bool may_wait);
 void register_unit_closing(CloseUnits close);
 
 // Normal end and the run driver's two stops. The stops end with status 1:

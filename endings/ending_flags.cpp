@@ -12,9 +12,9 @@ EndingFlags& ending_flags() { return g_flags; }
 
 void register_unit_closing(CloseUnits close) { g_close_units = close; }
 
-bool close_all_units(NamedUnit* failed) {
+bool close_all_units(NamedUnit* failed, bool may_wait) {
   if (g_flags.units_closed.exchange(true) || !g_close_units) return true;
-  return g_close_units(failed);
+  return g_close_units(failed, may_wait);
 }
 
 void reset_ending_flags() {

@@ -18,4 +18,4 @@ EndingFlags& ending_flags();
 // Closes the file units through the closing the record files registered;
 // a second call does nothing. False when a close failed, with that unit in
 // *failed.
-bool close_all_units(NamedUnit* failed);
+bool close_all_units(NamedUnit* failed, bool may_wait = true);

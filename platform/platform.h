@@ -139,28 +139,51 @@ enum class ConsoleEvent { interrupt, break_key, close, terminate };
 // so they only write, cut, close and end.
 struct EventActions {
   void (*report)(ConsoleEvent);
-  void (*end)(ConsoleEvent);  // must not return
+  // Must not return. `at_once` when a second event ends a run that waits:
+  // nothing may then wait for a reader.
+  void (*end)(ConsoleEvent, bool at_once);
 };
 
 // Registers the actions for these events (one that was ignored when the
-// program started stays ignored). An event is reported and then ends the
-// run; an event that comes while another waits (for a hold, or for a
-// standard error that does not take its report) ends the run at once, with
-// `end` alone, so that a reader who stops reading never makes the interrupt
-// powerless.
+// program started stays ignored). An event is reported when it comes (after
+// a failure report being written, never into it) and then ends the run,
+// once no hold is left; an event that comes while another waits (for a
+// hold, or for a standard error that does not take its report) ends the
+// run at once, with `end` alone, so that a reader who stops reading never
+// makes the interrupt powerless.
 void install_console_events(EventActions actions);
 
-// While one of these lives, an event waits: around a record's writes (with
-// the cut-off of the old content behind a file's first record), the making
-// and breaking of a connection, and a failure report. The first event waits
-// until the last hold ends and then ends the run. Taking a hold costs no
-// system call.
+// What a hold keeps whole: records (their writes, with the cut-off of the
+// old content behind a file's first records, and the making and breaking of
+// a connection), or a failure report, which an event's line then follows.
+enum class Held { records, report };
+
+// While one of these lives, the end of the run by an event waits. The first
+// event waits until the last hold ends and then ends the run. Taking a hold
+// costs no system call.
 class EventHold {
  public:
-  EventHold();
+  explicit EventHold(Held what = Held::records);
   ~EventHold();
   EventHold(const EventHold&) = delete;
   EventHold& operator=(const EventHold&) = delete;
+
+ private:
+  Held what_;
+};
+
+// While one of these lives, a second event can end the run at once, also
+// in the end of the run by the first: around a write a reader may never
+// take.
+class EventsLetThrough {
+ public:
+  EventsLetThrough();
+  ~EventsLetThrough();
+  EventsLetThrough(const EventsLetThrough&) = delete;
+  EventsLetThrough& operator=(const EventsLetThrough&) = delete;
+
+ private:
+  bool were_blocked_ = false;
 };
 
 // Ends the process the way the platform ends a program stopped by the event.

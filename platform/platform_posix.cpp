@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <link.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -125,7 +126,9 @@ sigset_t g_event_signals;
 // does not cut a write to a file on disk), so a hold is a count that the
 // handler reads: no system call.
 volatile sig_atomic_t g_holds = 0;
-volatile sig_atomic_t g_event_taken = 0;  // the run is ending by an event
+volatile sig_atomic_t g_report_holds = 0;    // of them, those of a failure report
+volatile sig_atomic_t g_event_taken = 0;     // the run is ending by an event
+volatile sig_atomic_t g_reported = 0;        // and its report line is written
 volatile sig_atomic_t g_waiting_signal = 0;  // the event that waits for the holds to end
 
 ConsoleEvent event_of(int sig) {
@@ -134,25 +137,47 @@ ConsoleEvent event_of(int sig) {
   return ConsoleEvent::interrupt;
 }
 
-// The event's report goes out with the event signals let through: one that
-// comes while standard error does not take it ends the run at once (in a
-// handler of its own, on top of this one). The closing that follows is
-// never cut short.
-void report_and_end(int sig) {
-  sigprocmask(SIG_UNBLOCK, &g_event_signals, nullptr);
+// Whether standard error takes a short line at once: a file on disk, a
+// terminal, a pipe with room for it.
+bool error_takes_a_line() {
+  pollfd p = {STDERR_FILENO, POLLOUT, 0};
+  return poll(&p, 1, 0) == 1 && (p.revents & POLLOUT);
+}
+
+// The event's report line, once. A standard error that takes it gets it
+// whole before anything else can happen; otherwise it is written with the
+// event signals let through: one that comes while it waits ends the run at
+// once (in a handler of its own, on top of this one).
+void report(int sig) {
+  if (g_reported) return;
+  g_reported = 1;
+  if (error_takes_a_line()) {
+    g_actions.report(event_of(sig));
+    return;
+  }
+  EventsLetThrough through;
   g_actions.report(event_of(sig));
+}
+
+// The closing that follows is cut short by a second event only where it
+// lets events through.
+void report_and_end(int sig) {
+  report(sig);
   sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
-  g_actions.end(event_of(sig));
+  g_actions.end(event_of(sig), false);
 }
 
 // Every event signal stays blocked while a handler runs (sa_mask), except
-// while it writes the report.
+// while it lets them through. An event that comes during a hold writes its
+// line at once, unless it would cut into a failure report, and leaves the
+// end to the last hold.
 void on_signal(int sig) {
   bool first = !g_event_taken;
   g_event_taken = 1;
-  if (!first) g_actions.end(event_of(sig));
+  if (!first) g_actions.end(event_of(sig), true);
   if (g_holds > 0) {
     g_waiting_signal = sig;
+    if (g_report_holds == 0) report(sig);
     return;
   }
   report_and_end(sig);
@@ -326,16 +351,32 @@ void install_console_events(EventActions actions) {
 
 // The fences keep the compiler from moving the main work's stores to the
 // units table across the count that the handler reads.
-EventHold::EventHold() {
+EventHold::EventHold(Held what) : what_(what) {
   g_holds = g_holds + 1;
+  if (what_ == Held::report) g_report_holds = g_report_holds + 1;
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
+// The last hold ends the run by the event that waits for it; a hold taken
+// in that ending's own closing does not start it again.
 EventHold::~EventHold() {
   std::atomic_signal_fence(std::memory_order_seq_cst);
+  if (what_ == Held::report) g_report_holds = g_report_holds - 1;
   g_holds = g_holds - 1;
   if (g_holds > 0 || !g_waiting_signal) return;
-  report_and_end(g_waiting_signal);
+  int sig = g_waiting_signal;
+  g_waiting_signal = 0;
+  report_and_end(sig);
+}
+
+EventsLetThrough::EventsLetThrough() {
+  sigset_t before;
+  sigprocmask(SIG_UNBLOCK, &g_event_signals, &before);
+  were_blocked_ = sigismember(&before, SIGINT) == 1;
+}
+
+EventsLetThrough::~EventsLetThrough() {
+  if (were_blocked_) sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
 }
 
 // By the signal itself, so that a calling shell sees that the program was

@@ -178,11 +178,13 @@ CRITICAL_SECTION* event_lock() {
 EventActions g_actions = {};
 // Set once the handler has taken an event, which then ends the process.
 volatile LONG g_event_taken = 0;
+// The holds of a failure report, which an event's line follows.
+volatile LONG g_report_holds = 0;
 
-// Runs on a thread the system starts for the event. The first event waits
-// for the main work's hold and writes its report; one that comes while it
-// waits (a record or a report stuck on a reader who stopped reading) ends
-// the run at once.
+// Runs on a thread the system starts for the event. The first event writes
+// its report line at once (after a failure report being written), then
+// waits for the main work's hold; one that comes while it waits (a record
+// or a report stuck on a reader who stopped reading) ends the run at once.
 BOOL WINAPI on_control(DWORD type) {
   ConsoleEvent event;
   switch (type) {
@@ -191,10 +193,12 @@ BOOL WINAPI on_control(DWORD type) {
     case CTRL_CLOSE_EVENT: event = ConsoleEvent::close; break;
     default: return FALSE;  // log-off and shut-down: the next handler's
   }
-  if (InterlockedExchange(&g_event_taken, 1) != 0) g_actions.end(event);
+  if (InterlockedExchange(&g_event_taken, 1) != 0) g_actions.end(event, true);
+  bool reported = InterlockedCompareExchange(&g_report_holds, 0, 0) == 0;
+  if (reported) g_actions.report(event);
   EnterCriticalSection(event_lock());
-  g_actions.report(event);
-  g_actions.end(event);
+  if (!reported) g_actions.report(event);
+  g_actions.end(event, false);
   return TRUE;
 }
 
@@ -385,8 +389,20 @@ void install_console_events(EventActions actions) {
   SetConsoleCtrlHandler(on_control, TRUE);
 }
 
-EventHold::EventHold() { EnterCriticalSection(event_lock()); }
-EventHold::~EventHold() { LeaveCriticalSection(event_lock()); }
+EventHold::EventHold(Held what) : what_(what) {
+  EnterCriticalSection(event_lock());
+  if (what_ == Held::report) InterlockedIncrement(&g_report_holds);
+}
+
+EventHold::~EventHold() {
+  if (what_ == Held::report) InterlockedDecrement(&g_report_holds);
+  LeaveCriticalSection(event_lock());
+}
+
+// Events come on threads of their own: a second one ends the run whatever
+// this thread waits for.
+EventsLetThrough::EventsLetThrough() {}
+EventsLetThrough::~EventsLetThrough() {}
 
 // The status Windows itself gives a console program ended by Ctrl-C: a
 // batch file sees that the run was interrupted.

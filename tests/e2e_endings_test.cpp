@@ -313,6 +313,13 @@ class EndingsPipeReader : public ::testing::Test {
     if (fd_ >= 0) close(fd_);
   }
 
+  void expect_ended_at_once(int sig) {
+    SpawnResult r = run_->finish();
+    EXPECT_EQ(r.term_signal(), sig) << "the interrupt did not wait for the record; exit status " << r.exit_code();
+    EXPECT_EQ(r.err, event_report("control-C"));
+    EXPECT_EQ(read_file(dir_.file("L1.dat")), kHeader);
+  }
+
   // Up to `limit` bytes, fewer when the program closes the pipe.
   std::string read_pipe(size_t limit) {
     std::string got;
@@ -340,17 +347,22 @@ TEST_F(EndingsPipeReader, InterruptWaitsForTheRecordInFlight) {
   EXPECT_EQ(read_file(dir_.file("L1.dat")), kHeader);
 }
 
-// A reader that reads no more: the interrupt waits for the record, and a
-// second signal ends the run at once. Both are pending or the first is
-// taken before the second comes; either way SIGINT, the lower number, goes
-// first.
+// A reader that reads no more: the interrupt writes its line at once and
+// waits for the record, and a second signal ends the run at once, also a
+// second control-C. Both are pending or the first is taken before the
+// second comes; either way SIGINT, the lower number, goes first.
 TEST_F(EndingsPipeReader, SecondSignalEndsTheRunAtOnce) {
   run_->send(SIGINT);
   run_->send(SIGTERM);
-  SpawnResult r = run_->finish();
-  EXPECT_EQ(r.term_signal(), SIGTERM) << "the interrupt did not wait for the record; exit status " << r.exit_code();
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(read_file(dir_.file("L1.dat")), kHeader);
+  expect_ended_at_once(SIGTERM);
+}
+
+// Two of one number merge unless the first was taken.
+TEST_F(EndingsPipeReader, ControlCTwiceEndsTheRunWithItsLine) {
+  run_->send(SIGINT);
+  ASSERT_TRUE(run_->wait_for_error(event_report("control-C")));
+  run_->send(SIGINT);
+  expect_ended_at_once(SIGINT);
 }
 
 // Standard error a full pipe that nobody reads: the event's report, or a

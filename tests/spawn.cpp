@@ -137,6 +137,10 @@ bool Child::wait_for_output(const std::string& text) {
   return pump([&] { return result_.out.find(text) != std::string::npos; });
 }
 
+bool Child::wait_for_error(const std::string& text) {
+  return pump([&] { return result_.err.find(text) != std::string::npos; });
+}
+
 // The pipe of one page takes a write only once it is empty.
 bool Child::wait_until_read() {
   return pump(

@@ -60,8 +60,10 @@ class Child {
   void close_input();
   // Until the program has read everything fed (false if it ended first).
   bool wait_until_read();
-  // Until `text` shows on standard output (false if the run ended first).
+  // Until `text` shows on standard output, or error (false if the run ended
+  // first).
   bool wait_for_output(const std::string& text);
+  bool wait_for_error(const std::string& text);
   void send(int sig);
   // Collects the rest and waits for the end.
   SpawnResult finish();

@@ -110,7 +110,7 @@ void flush_console_output() {
   if (!done) output_failed();
 }
 
-void finish_console_output(bool may_wait) {
-  if (g_held.len == 0 || !(may_wait || g_held_on_disk)) return;
+void finish_console_output(bool on_disk) {
+  if (g_held.len == 0 || g_held_on_disk != on_disk) return;
   platform::write_to(platform::Stream::output, g_held.bytes, std::exchange(g_held.len, 0));
 }

@@ -25,7 +25,7 @@ void write_count_line(std::string_view text, int32_t number);
 void buffer_console_output();
 // Writes out the lines held; a write that fails is failure 38 on unit -1.
 void flush_console_output();
-// For an ending: writes out the lines held, without a report; standard
-// output that is no file on disk only when `may_wait` (a pipe's reader may
-// never take them). Safe in a console event handler.
-void finish_console_output(bool may_wait);
+// For an ending: writes out the lines held, without a report, when standard
+// output is a file on disk (or when it is not). Safe in a console event
+// handler.
+void finish_console_output(bool on_disk);

@@ -78,9 +78,25 @@ void append_shown_field(std::string& out, std::string_view field) {
   out += '"';
 }
 
-// An ending's closing: the lines standard output holds, then the file units.
-bool close_outputs(NamedUnit* failed) {
-  finish_console_output(true);
+void write_out_held(bool on_disk) {
+  write_out_buffers(on_disk);
+  finish_console_output(on_disk);
+}
+
+// An ending's closing: what the buffers hold goes out before the units
+// close, to files on disk first, whole while an event waits. A pipe's
+// reader may never take its part, and a second event then ends the run at
+// once, every file on disk whole. Ending at once, nothing waits: not for a
+// reader, nor for the hold of a main work stuck on one.
+bool close_outputs(NamedUnit* failed, bool may_wait) {
+  if (may_wait) {
+    platform::EventHold hold;
+    write_out_held(true);
+    platform::EventsLetThrough through;
+    write_out_held(false);
+  } else {
+    write_out_held(true);
+  }
   return close_file_units(failed);
 }
 

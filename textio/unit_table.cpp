@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "textio/unit_table.h"
 
+#include <utility>
+
 namespace {
 UnitTable g_table;
 }
@@ -26,6 +28,16 @@ bool put_records(Connection& c, const char* bytes, size_t n, platform::ErrorCode
   return true;
 }
 
+void write_out_buffers(bool on_disk) {
+  for (Connection& c : g_table.files) {
+    // A buffer's write that was under way when an event came is not made
+    // again: its file is cut back instead, like a single record's.
+    if (!c.connected || c.regular != on_disk || c.unfinished || c.out.len == 0) continue;
+    platform::ErrorCode ignored;  // an ending does not report it
+    put_records(c, c.out.bytes, std::exchange(c.out.len, 0), &ignored);
+  }
+}
+
 bool close_file_units(NamedUnit* failed) {
   bool closed = true;
   for (FileUnit unit : kFileUnits) {
@@ -34,9 +46,6 @@ bool close_file_units(NamedUnit* failed) {
     // Marked before it is closed: nothing closes it a second time.
     c.connected = false;
     platform::ErrorCode ignored;  // a record cut short is reported by its write, if at all
-    // A buffer's write that was under way when the event came is not made
-    // again: its file is cut back instead, like a single record's.
-    if (!c.unfinished && c.out.len > 0) put_records(c, c.out.bytes, c.out.len, &ignored);
     if (c.unfinished) platform::cut_at(c.handle, c.offset, &ignored);
     if (!platform::close_handle(c.handle, &ignored) && closed) {
       *failed = {unit_of(unit), c.name};

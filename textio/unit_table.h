@@ -62,11 +62,14 @@ Connection& connection(FileUnit unit);
 // included. Safe in a console event handler.
 bool put_records(Connection& c, const char* bytes, size_t n, platform::ErrorCode* error);
 
+// For an ending: writes out the records the buffers of the files on disk
+// (or of the others) hold, without a report. Safe in a console event handler.
+void write_out_buffers(bool on_disk);
+
 // The closing an ending asks for: units 10, 11 and 12 where still
-// connected, each unfinished file first cut back to its last whole record,
-// the records a buffer holds written out first. Safe in a console event
-// handler: it only writes, cuts and closes, and frees nothing. False when a
-// close failed, with the first such unit in *failed.
+// connected, each unfinished file first cut back to its last whole record.
+// Safe in a console event handler: it only cuts and closes, and frees
+// nothing. False when a close failed, with the first such unit in *failed.
 bool close_file_units(NamedUnit* failed);
 
 // For tests and fuzz targets only: forgets every connection (without
