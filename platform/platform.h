@@ -159,17 +159,29 @@ void install_console_events(EventActions actions);
 enum class Held { records, report };
 
 // While one of these lives, the end of the run by an event waits. The first
-// event waits until the last hold ends and then ends the run. Taking a hold
-// costs no system call.
-class EventHold {
+// event waits until the last hold ends, and that release ends the run: the
+// destructor may not return. Taking a hold costs no system call.
+class EventHoldMayEndRun {
  public:
-  explicit EventHold(Held what = Held::records);
-  ~EventHold();
-  EventHold(const EventHold&) = delete;
-  EventHold& operator=(const EventHold&) = delete;
+  explicit EventHoldMayEndRun(Held what = Held::records);
+  ~EventHoldMayEndRun();
+  EventHoldMayEndRun(const EventHoldMayEndRun&) = delete;
+  EventHoldMayEndRun& operator=(const EventHoldMayEndRun&) = delete;
 
  private:
   Held what_;
+};
+
+// While one of these lives, an ending closes the units, one ending at a
+// time: on Windows, a second event's thread waits until the closing under
+// way is done. A POSIX signal handler runs on top of the closing it
+// interrupts, which never goes on, so it never waits: it closes what is left.
+class ClosingTurn {
+ public:
+  ClosingTurn();
+  ~ClosingTurn();
+  ClosingTurn(const ClosingTurn&) = delete;
+  ClosingTurn& operator=(const ClosingTurn&) = delete;
 };
 
 // While one of these lives, a second event can end the run at once, also

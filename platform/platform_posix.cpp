@@ -120,22 +120,36 @@ const EventSignal kEventSignals[] = {
     {ConsoleEvent::terminate, SIGTERM},
 };
 
+// How a run ends by a signal: the signal arrives (on_signal) on top of the
+// main work, between two of its system calls (a caught signal does not cut
+// a write to a file on disk). Its report line is written at once (report),
+// unless a failure report is being written, which it then follows. While a
+// step of the main work holds events off, the end waits for it
+// (wait_for_hold), and the release of the last hold goes on from there.
+// Then the units are cut back and closed and the process ends by the signal
+// (report_then_end, the `end` action). A signal that comes while the first
+// waits or reports ends the run at once (end_at_once), in a handler of its
+// own on top of the first, which never goes on.
+struct EventState {
+  volatile sig_atomic_t holds = 0;         // steps that hold events off: a count, no system call
+  volatile sig_atomic_t report_holds = 0;  // of them, those of a failure report
+  volatile sig_atomic_t taken = 0;         // an event is ending the run
+  volatile sig_atomic_t reported = 0;      // and its report line is written
+  volatile sig_atomic_t waiting = 0;       // the signal that waits for the holds to end
+};
+
 EventActions g_actions = {};
 sigset_t g_event_signals;
-// Signals interrupt the main thread between system calls (a caught signal
-// does not cut a write to a file on disk), so a hold is a count that the
-// handler reads: no system call.
-volatile sig_atomic_t g_holds = 0;
-volatile sig_atomic_t g_report_holds = 0;    // of them, those of a failure report
-volatile sig_atomic_t g_event_taken = 0;     // the run is ending by an event
-volatile sig_atomic_t g_reported = 0;        // and its report line is written
-volatile sig_atomic_t g_waiting_signal = 0;  // the event that waits for the holds to end
+EventState g_event;
 
 ConsoleEvent event_of(int sig) {
   for (const EventSignal& e : kEventSignals)
     if (e.signal == sig) return e.event;
   return ConsoleEvent::interrupt;
 }
+
+// Does not return.
+void end_at_once(int sig) { g_actions.end(event_of(sig), true); }
 
 // Whether standard error takes a short line at once: a file on disk, a
 // terminal, a pipe with room for it.
@@ -147,10 +161,10 @@ bool error_takes_a_line() {
 // The event's report line, once. A standard error that takes it gets it
 // whole before anything else can happen; otherwise it is written with the
 // event signals let through: one that comes while it waits ends the run at
-// once (in a handler of its own, on top of this one).
+// once.
 void report(int sig) {
-  if (g_reported) return;
-  g_reported = 1;
+  if (g_event.reported) return;
+  g_event.reported = 1;
   if (error_takes_a_line()) {
     g_actions.report(event_of(sig));
     return;
@@ -159,28 +173,29 @@ void report(int sig) {
   g_actions.report(event_of(sig));
 }
 
+void wait_for_hold(int sig) {
+  g_event.waiting = sig;
+  if (g_event.report_holds == 0) report(sig);
+}
+
 // The closing that follows is cut short by a second event only where it
 // lets events through.
-void report_and_end(int sig) {
+void report_then_end(int sig) {
   report(sig);
   sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
   g_actions.end(event_of(sig), false);
 }
 
 // Every event signal stays blocked while a handler runs (sa_mask), except
-// while it lets them through. An event that comes during a hold writes its
-// line at once, unless it would cut into a failure report, and leaves the
-// end to the last hold.
+// where it lets them through.
 void on_signal(int sig) {
-  bool first = !g_event_taken;
-  g_event_taken = 1;
-  if (!first) g_actions.end(event_of(sig), true);
-  if (g_holds > 0) {
-    g_waiting_signal = sig;
-    if (g_report_holds == 0) report(sig);
+  if (g_event.taken) end_at_once(sig);
+  g_event.taken = 1;
+  if (g_event.holds > 0) {
+    wait_for_hold(sig);
     return;
   }
-  report_and_end(sig);
+  report_then_end(sig);
 }
 
 }  // namespace
@@ -351,22 +366,23 @@ void install_console_events(EventActions actions) {
 
 // The fences keep the compiler from moving the main work's stores to the
 // units table across the count that the handler reads.
-EventHold::EventHold(Held what) : what_(what) {
-  g_holds = g_holds + 1;
-  if (what_ == Held::report) g_report_holds = g_report_holds + 1;
+EventHoldMayEndRun::EventHoldMayEndRun(Held what) : what_(what) {
+  g_event.holds = g_event.holds + 1;
+  if (what_ == Held::report) g_event.report_holds = g_event.report_holds + 1;
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-// The last hold ends the run by the event that waits for it; a hold taken
-// in that ending's own closing does not start it again.
-EventHold::~EventHold() {
+// The release of the last hold carries out the ending of an event that
+// waited for it, once: a hold taken in that ending's own closing does not
+// start it again.
+EventHoldMayEndRun::~EventHoldMayEndRun() {
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  if (what_ == Held::report) g_report_holds = g_report_holds - 1;
-  g_holds = g_holds - 1;
-  if (g_holds > 0 || !g_waiting_signal) return;
-  int sig = g_waiting_signal;
-  g_waiting_signal = 0;
-  report_and_end(sig);
+  if (what_ == Held::report) g_event.report_holds = g_event.report_holds - 1;
+  g_event.holds = g_event.holds - 1;
+  if (g_event.holds > 0 || !g_event.waiting) return;
+  int sig = g_event.waiting;
+  g_event.waiting = 0;
+  report_then_end(sig);
 }
 
 EventsLetThrough::EventsLetThrough() {
@@ -378,6 +394,10 @@ EventsLetThrough::EventsLetThrough() {
 EventsLetThrough::~EventsLetThrough() {
   if (were_blocked_) sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
 }
+
+// A signal handler never waits for a closing under way: see ClosingTurn.
+ClosingTurn::ClosingTurn() = default;
+ClosingTurn::~ClosingTurn() = default;
 
 // By the signal itself, so that a calling shell sees that the program was
 // interrupted: default action, unblocked, raised again.

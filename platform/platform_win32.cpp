@@ -163,15 +163,28 @@ const char* module_name(HMODULE module) {
   return known[count++].name;
 }
 
-// The hold of console events: the handler's thread takes it before the
-// event ends the run.
-struct EventLock {
-  CRITICAL_SECTION section;  // re-entrant: holds nest (a failed close reported within a report)
-  EventLock() { InitializeCriticalSection(&section); }
+// How a run ends by a console event: the system starts a thread of its own
+// for it (on_control) while the main work goes on. The first event waits
+// for the main work's hold (the event lock), writes its report line, and
+// then the units are cut back and closed and the process ends (the `end`
+// action). An event that comes while the first waits or reports (a record
+// or a report stuck on a reader who stopped reading) ends the run at once
+// on its thread; its closing of the units waits for one under way on
+// another thread (the closing lock), which cuts back every file it closes.
+
+// Re-entrant: holds nest (a failed close reported within a report).
+struct Lock {
+  CRITICAL_SECTION section;
+  Lock() { InitializeCriticalSection(&section); }
 };
 
 CRITICAL_SECTION* event_lock() {
-  static EventLock lock;
+  static Lock lock;
+  return &lock.section;
+}
+
+CRITICAL_SECTION* closing_lock() {
+  static Lock lock;
   return &lock.section;
 }
 
@@ -224,6 +237,7 @@ void start_up() {
   _controlfp_s(&control, _MCW_EM, _MCW_EM);
   standard_stream(Stream::input);  // the standard handles as they are at start
   event_lock();
+  closing_lock();
 }
 
 namespace {
@@ -389,15 +403,19 @@ void install_console_events(EventActions actions) {
   SetConsoleCtrlHandler(on_control, TRUE);
 }
 
-EventHold::EventHold(Held what) : what_(what) {
+EventHoldMayEndRun::EventHoldMayEndRun(Held what) : what_(what) {
   EnterCriticalSection(event_lock());
   if (what_ == Held::report) InterlockedIncrement(&g_report_holds);
 }
 
-EventHold::~EventHold() {
+// The release lets an event's thread that waits for it end the run.
+EventHoldMayEndRun::~EventHoldMayEndRun() {
   if (what_ == Held::report) InterlockedDecrement(&g_report_holds);
   LeaveCriticalSection(event_lock());
 }
+
+ClosingTurn::ClosingTurn() { EnterCriticalSection(closing_lock()); }
+ClosingTurn::~ClosingTurn() { LeaveCriticalSection(closing_lock()); }
 
 // Events come on threads of their own: a second one ends the run whatever
 // this thread waits for.

@@ -47,7 +47,7 @@ platform::Handle output() { return platform::standard_stream(platform::Stream::o
 void write_console(const char* bytes, size_t n) {
   if (g_held.active() && n <= kOutputBufferSize) {
     if (!g_held.fits(n)) flush_console_output();
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     hold_record(g_held, bytes, n);
     return;
   }
@@ -104,7 +104,7 @@ void flush_console_output() {
   // not write it a second time.
   bool done;
   {
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     done = platform::write_to(platform::Stream::output, g_held.bytes, std::exchange(g_held.len, 0));
   }
   if (!done) output_failed();

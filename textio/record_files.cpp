@@ -83,17 +83,20 @@ void write_out_held(bool on_disk) {
   finish_console_output(on_disk);
 }
 
-// An ending's closing: what the buffers hold goes out before the units
-// close, to files on disk first, whole while an event waits. A pipe's
-// reader may never take its part, and a second event then ends the run at
-// once, every file on disk whole. Ending at once, nothing waits: not for a
-// reader, nor for the hold of a main work stuck on one.
+// What the buffers hold for a pipe, whose reader may never take it: a
+// second event may end the run meanwhile.
+void write_out_to_readers() {
+  platform::EventsLetThrough through;
+  write_out_held(false);
+}
+
+// An ending's closing: what the buffers hold for files on disk goes out
+// before the units close, whole while an event waits. Ending at once,
+// nothing waits for the hold of a main work that may be stuck on a reader.
 bool close_outputs(NamedUnit* failed, bool may_wait) {
   if (may_wait) {
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     write_out_held(true);
-    platform::EventsLetThrough through;
-    write_out_held(false);
   } else {
     write_out_held(true);
   }
@@ -102,7 +105,7 @@ bool close_outputs(NamedUnit* failed, bool may_wait) {
 
 }  // namespace
 
-void start_record_files() { register_unit_closing(close_outputs); }
+void start_record_files() { register_unit_closing({write_out_to_readers, close_outputs}); }
 
 void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_view folder) {
   Connection& c = connection(unit);
@@ -129,7 +132,7 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
   }
   {
     // The connection appears whole to an event that closes every unit.
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     c = Connection{.connected = true,
                    .read_only = mode == OpenMode::existing || o.read_only,
                    .regular = kind.regular,
@@ -181,7 +184,7 @@ void write_record(FileUnit unit, const char* bytes, size_t n) {
   if (c.read_only) fail(Failure::read_only_file, unit);
   if (c.out.active() && n <= kOutputBufferSize) {
     if (!c.out.fits(n)) flush_unit(unit);
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     hold_record(c.out, bytes, n);
   } else {
     flush_unit(unit);  // what the buffer holds goes first
@@ -190,7 +193,7 @@ void write_record(FileUnit unit, const char* bytes, size_t n) {
     {
       // An event that comes meanwhile waits for the whole record, and for the
       // cut-off behind a file's first record, and then ends the run here.
-      platform::EventHold hold;
+      platform::EventHoldMayEndRun hold;
       done = put_records(c, bytes, n, &error);
     }
     if (!done) fail(Failure::write_error, unit, error);
@@ -210,7 +213,7 @@ void flush_unit(FileUnit unit) {
     // As for a record written alone. The buffer is emptied once the file
     // is marked unfinished: an event that ends the run at once meanwhile
     // either writes the records out itself or cuts back what got out.
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     c.unfinished = c.regular;
     std::atomic_signal_fence(std::memory_order_seq_cst);
     size_t n = std::exchange(c.out.len, 0);
@@ -227,7 +230,7 @@ void close_unit(FileUnit unit) {
   bool closed;
   {
     // Not closed twice by an event that closes every unit meanwhile.
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     c.connected = false;
     closed = platform::close_handle(c.handle, &error);
   }

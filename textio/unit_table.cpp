@@ -43,10 +43,13 @@ bool close_file_units(NamedUnit* failed) {
   for (FileUnit unit : kFileUnits) {
     Connection& c = connection(unit);
     if (!c.connected) continue;
+    platform::ErrorCode ignored;  // a record cut short is reported by its write, if at all
+    // Cut back before the unit is marked closed: an ending that comes on top
+    // of this one still finds the file unfinished, and cuts it back itself.
+    if (c.unfinished) platform::cut_at(c.handle, c.offset, &ignored);
+    c.unfinished = false;
     // Marked before it is closed: nothing closes it a second time.
     c.connected = false;
-    platform::ErrorCode ignored;  // a record cut short is reported by its write, if at all
-    if (c.unfinished) platform::cut_at(c.handle, c.offset, &ignored);
     if (!platform::close_handle(c.handle, &ignored) && closed) {
       *failed = {unit_of(unit), c.name};
       closed = false;
