@@ -259,7 +259,7 @@ TEST(DriverOptions, OptionsAndRequestsBeforeTheArguments) {
        2, untouched},
       {args({"--output-dir=in.xyz"}), "", banner_and_usage(),
        "segmentor: cannot use the output folder in.xyz: " + kNotAFolderText + "\r\n", 1, untouched},
-      {args({"--quiet", "--strict", "--output-dir", "out/sub"}), "", "", "", 0, untouched, {"L1.dat"}},
+      {args({"--quiet", "--strict", "--buffered", "--output-dir", "out/sub"}), "", "", "", 0, untouched, {"L1.dat"}},
   };
   for (const auto& c : cases) {
     std::string trace;
