@@ -92,6 +92,7 @@ struct FileIdentity {
 struct FileKind {
   bool directory = false;
   bool regular = false;  // a file on disk: it can be cut off and positioned
+  bool empty = false;    // holds no byte (yet)
   FileIdentity identity;
 };
 bool file_kind(Handle h, FileKind* kind, ErrorCode* error);

@@ -276,6 +276,7 @@ bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
   if (fstat(fd(h), &st) != 0) return failed(error);
   kind->directory = S_ISDIR(st.st_mode);
   kind->regular = S_ISREG(st.st_mode);
+  kind->empty = st.st_size == 0;
   kind->identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
   return true;
 }

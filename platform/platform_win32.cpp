@@ -305,6 +305,7 @@ bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
   if (!GetFileInformationByHandle(os(h), &info)) return failed(error);
   kind->directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   kind->regular = !kind->directory;
+  kind->empty = info.nFileSizeHigh == 0 && info.nFileSizeLow == 0;
   kind->identity = {info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
   return true;
 }

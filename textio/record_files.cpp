@@ -136,11 +136,14 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
     c = Connection{.connected = true,
                    .read_only = mode == OpenMode::existing || o.read_only,
                    .regular = kind.regular,
-                   .truncate_after_write = kind.regular,
+                   // an empty file, new most often, has nothing to cut off
+                   .truncate_after_write = kind.regular && !kind.empty,
                    .handle = o.handle,
                    .name = std::move(c.name),
                    .id = kind.identity,
-                   .reader = LineReader{.handle = o.handle},
+                   // buffered, the input is read in blocks as large as the buffers written
+                   .reader = LineReader{.handle = o.handle,
+                                        .first_block = unit_table().buffered ? kOutputBufferSize : kFirstReadBlock},
                    // a line file's buffer serves every line file in turn
                    .out = {.bytes = c.out.bytes}};
     if (unit_table().buffered && !c.read_only) allocate(c.out);
