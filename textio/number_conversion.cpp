@@ -143,17 +143,17 @@ bool convert_short_decimal(std::string_view t, double& out) {
   uint64_t digits = 0;  // wraps harmlessly for tokens that are too long
   const char* first = p;
   const char* point = nullptr;
-  for (; p < end; ++p) {
-    // Any byte but a digit comes out above 9.
-    unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
-    if (digit <= 9) {
+  // Any byte but a digit comes out above 9.
+  auto take_digits = [&] {
+    for (unsigned digit; p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; ++p)
       digits = digits * 10 + digit;
-    } else if (*p == '.' && !point) {
-      point = p;
-    } else {
-      return false;
-    }
+  };
+  take_digits();
+  if (p < end && *p == '.') {
+    point = p++;
+    take_digits();
   }
+  if (p != end) return false;
   size_t count = static_cast<size_t>(end - first) - (point ? 1 : 0);
   size_t fraction = point ? static_cast<size_t>(end - point - 1) : 0;
   if (count == 0 || count > kExactDigits) return false;
