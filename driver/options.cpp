@@ -43,7 +43,7 @@ bool is_option_word(std::string_view word) {
 
 }  // namespace
 
-int read_options(int argc, const char* const* argv, RunOptions& options) {
+int read_options(int argc, const char* const* argv, RunOptions* options) {
   int i = 1;
   while (i < argc && is_option_word(argv[i])) {
     std::string_view word = argv[i++];
@@ -52,11 +52,11 @@ int read_options(int argc, const char* const* argv, RunOptions& options) {
     const Option* o = find_option(word.substr(0, equals));
     if (!o || (o->flag && equals != std::string_view::npos)) usage_error("unknown option " + std::string(word));
     if (o->flag) {
-      options.*o->flag = true;
+      options->*o->flag = true;
       continue;
     }
     std::string name{o->name};
-    std::string& value = options.*o->value;
+    std::string& value = options->*o->value;
     if (!value.empty()) usage_error("option " + name + " given twice");
     if (equals != std::string_view::npos) {
       value = word.substr(equals + 1);

@@ -65,38 +65,31 @@ bool lock_refused(int f, bool writing) {
 #endif
 }
 
-Opened open_file(const std::string& name, int flags) {
-  Opened o;
+bool open_file(const std::string& name, int flags, Handle* handle, bool* read_only, ErrorCode* error) {
   // A name with a NUL inside is no name the file system knows.
   if (name.find('\0') != std::string::npos) {
-    o.refusal = Refusal::bad_name;
-    o.error = EINVAL;
-    return o;
+    *error = EINVAL;
+    return false;
   }
+  *read_only = false;
   int f = open(name.c_str(), flags | O_CLOEXEC, 0666);
   if (f < 0 && (flags & O_WRONLY) && (errno == EACCES || errno == EPERM || errno == EROFS)) {
-    o.read_only = true;
+    *read_only = true;
     f = open(name.c_str(), (flags & ~O_WRONLY) | O_RDONLY | O_CLOEXEC, 0666);
   }
-  if (f < 0) {
-    o.read_only = false;
-    o.error = errno;
-    o.refusal = classify_refusal(o.error);
-    return o;
-  }
+  if (f < 0) return failed(error);
   // Refused before a byte is written: the open itself changes no file.
-  if (!o.read_only && lock_refused(f, flags & O_WRONLY)) {
+  if (!*read_only && lock_refused(f, flags & O_WRONLY)) {
     close(f);
-    o.error = file_busy_error();
-    o.refusal = classify_refusal(o.error);
-    return o;
+    *error = file_busy_error();
+    return false;
   }
-  o.handle = f;
-  return o;
+  *handle = f;
+  return true;
 }
 
 // Joins path components, dropping "." and letting ".." remove the one before.
-std::string normalise(std::string_view absolute) {
+std::string resolve_dots(std::string_view absolute) {
   std::string out;
   for (std::string_view p : resolved_components(absolute, "/")) {
     out += '/';
@@ -219,14 +212,14 @@ Handle replace_standard_stream(Stream stream, Handle h) {
   return std::exchange(g_standard_streams[static_cast<int>(stream)], h);
 }
 
-ptrdiff_t read_some(Handle h, char* buf, size_t cap, ErrorCode* error) {
+bool read_some(Handle h, char* buf, size_t cap, size_t* got, ErrorCode* error) {
   for (;;) {
-    ssize_t got = read(fd(h), buf, cap);
-    if (got >= 0) return got;
-    if (errno != EINTR) {
-      *error = errno;
-      return -1;
+    ssize_t n = read(fd(h), buf, cap);
+    if (n >= 0) {
+      *got = static_cast<size_t>(n);
+      return true;
     }
+    if (errno != EINTR) return failed(error);
   }
 }
 
@@ -265,11 +258,16 @@ Refusal classify_refusal(ErrorCode error) {
   return Refusal::other;
 }
 
-Opened open_for_reading(const std::string& name) { return open_file(name, O_RDONLY); }
+bool open_for_reading(const std::string& name, Handle* handle, ErrorCode* error) {
+  bool read_only;
+  return open_file(name, O_RDONLY, handle, &read_only, error);
+}
 
 // Only written: a pipe whose reader has left then fails the write instead of
 // waiting for the program itself to read it.
-Opened open_for_writing(const std::string& name) { return open_file(name, O_WRONLY | O_CREAT); }
+bool open_for_writing(const std::string& name, Handle* handle, bool* read_only, ErrorCode* error) {
+  return open_file(name, O_WRONLY | O_CREAT, handle, read_only, error);
+}
 
 bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
   struct stat st;
@@ -300,13 +298,13 @@ bool close_handle(Handle h, ErrorCode* error) { return close(fd(h)) == 0 || fail
 
 std::string absolute_name(std::string_view name) {
   if (name.empty()) return {};
-  if (name[0] == '/') return normalise(name);
+  if (name[0] == '/') return resolve_dots(name);
   char cwd[PATH_MAX];
   if (!getcwd(cwd, sizeof cwd)) return std::string(name);
   std::string absolute = cwd;
   absolute += '/';
   absolute += name;
-  return normalise(absolute);
+  return resolve_dots(absolute);
 }
 
 bool name_exists(const std::string& resolved) {

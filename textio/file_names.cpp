@@ -20,9 +20,8 @@ std::string resolve_name(std::string_view given) { return platform::absolute_nam
 
 bool file_exists(std::string_view given) { return platform::name_exists(resolve_name(given)); }
 
-platform::ErrorCode make_folder(std::string_view given) {
-  platform::ErrorCode error = 0;
-  return platform::make_folders(resolve_name(given), &error) ? 0 : error;
+bool make_folder(std::string_view given, platform::ErrorCode* error) {
+  return platform::make_folders(resolve_name(given), error);
 }
 
 std::string name_in_folder(std::string_view folder, std::string_view name) {

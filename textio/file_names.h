@@ -16,9 +16,10 @@ std::string resolve_name(std::string_view given);
 // opening nothing; the empty name and one the platform cannot take never do.
 bool file_exists(std::string_view given);
 
-// Makes the named folder, and the folders above it, where missing: 0 when
-// line files can be made in it, otherwise the platform's code of why not.
-platform::ErrorCode make_folder(std::string_view given);
+// Makes the named folder, and the folders above it, where missing: true
+// when line files can be made in it, otherwise false with the platform's
+// code of why not.
+bool make_folder(std::string_view given, platform::ErrorCode* error);
 
 // A name inside a folder; the folder's name is taken as it stands, an
 // empty one is the current folder.

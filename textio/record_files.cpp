@@ -12,24 +12,23 @@
 namespace {
 
 // A failure of a file unit, reported under its number and name.
-[[noreturn]] void fail(Failure number, FileUnit unit, platform::ErrorCode error = 0) {
+[[noreturn]] void raise_unit_failure(Failure number, FileUnit unit, platform::ErrorCode error = 0) {
   raise_failure(number, NamedUnit{unit_of(unit), connection(unit).name}, error);
 }
 
 // The failure of a refused open; only a refusal the program has no number
 // of its own for shows the platform's text.
-[[noreturn]] void open_refused(FileUnit unit, platform::Refusal refusal, platform::ErrorCode error) {
+[[noreturn]] void open_refused(FileUnit unit, platform::ErrorCode error) {
   using platform::Refusal;
-  switch (refusal) {
-    case Refusal::not_found: fail(Failure::file_not_found, unit);
-    case Refusal::access_refused: fail(Failure::permission_denied, unit);
-    case Refusal::bad_name: fail(Failure::name_error, unit);
-    case Refusal::no_device: fail(Failure::no_such_device, unit);
-    case Refusal::too_many_files: fail(Failure::open_failure, unit);
-    case Refusal::none:
+  switch (platform::classify_refusal(error)) {
+    case Refusal::not_found: raise_unit_failure(Failure::file_not_found, unit);
+    case Refusal::access_refused: raise_unit_failure(Failure::permission_denied, unit);
+    case Refusal::bad_name: raise_unit_failure(Failure::name_error, unit);
+    case Refusal::no_device: raise_unit_failure(Failure::no_such_device, unit);
+    case Refusal::too_many_files: raise_unit_failure(Failure::open_failure, unit);
     case Refusal::other: break;
   }
-  fail(Failure::open_failure, unit, error);
+  raise_unit_failure(Failure::open_failure, unit, error);
 }
 
 // A file already connected in this run is never connected twice: the input
@@ -48,7 +47,7 @@ void continue_at_end(FileUnit unit) {
   c.continued = true;
   if (!c.regular) return;  // a pipe or a device just goes on
   platform::ErrorCode error;
-  if (!platform::position_at_end(c.handle, &c.offset, &error)) fail(Failure::write_error, unit, error);
+  if (!platform::position_at_end(c.handle, &c.offset, &error)) raise_unit_failure(Failure::write_error, unit, error);
   c.truncate_after_write = false;
 }
 
@@ -111,38 +110,40 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
   Connection& c = connection(unit);
   c.name = resolve_name(name_in_folder(folder, name));
   // A line file may not leave its folder.
-  if (mode == OpenMode::line_file && !platform::is_local_name(name)) fail(Failure::name_error, unit);
-  platform::Opened o =
-      mode == OpenMode::existing ? platform::open_for_reading(c.name) : platform::open_for_writing(c.name);
-  if (o.handle == platform::kNoHandle) open_refused(unit, o.refusal, o.error);
+  if (mode == OpenMode::line_file && !platform::is_local_name(name)) raise_unit_failure(Failure::name_error, unit);
+  platform::Handle h = platform::kNoHandle;
+  bool read_only = true;
+  platform::ErrorCode error = 0;
+  bool opened = mode == OpenMode::existing ? platform::open_for_reading(c.name, &h, &error)
+                                           : platform::open_for_writing(c.name, &h, &read_only, &error);
+  if (!opened) open_refused(unit, error);
 
   platform::FileKind kind;
-  platform::ErrorCode error;
-  if (!platform::file_kind(o.handle, &kind, &error)) {
-    close_refused(o.handle);
-    open_refused(unit, platform::classify_refusal(error), error);
+  if (!platform::file_kind(h, &kind, &error)) {
+    close_refused(h);
+    open_refused(unit, error);
   }
   if (kind.directory) {
-    close_refused(o.handle);
-    fail(Failure::permission_denied, unit);
+    close_refused(h);
+    raise_unit_failure(Failure::permission_denied, unit);
   }
   if (connected_elsewhere(unit, kind.identity)) {
-    close_refused(o.handle);
-    fail(Failure::open_failure, unit, platform::file_busy_error());
+    close_refused(h);
+    raise_unit_failure(Failure::open_failure, unit, platform::file_busy_error());
   }
   {
     // The connection appears whole to an event that closes every unit.
     platform::EventHoldMayEndRun hold;
     c = Connection{.connected = true,
-                   .read_only = mode == OpenMode::existing || o.read_only,
+                   .read_only = read_only,
                    .regular = kind.regular,
                    // an empty file, new most often, has nothing to cut off
                    .truncate_after_write = kind.regular && !kind.empty,
-                   .handle = o.handle,
+                   .handle = h,
                    .name = std::move(c.name),
                    .id = kind.identity,
                    // buffered, the input is read in blocks as large as the buffers written
-                   .reader = LineReader{.handle = o.handle,
+                   .reader = LineReader{.handle = h,
                                         .first_block = unit_table().buffered ? kOutputBufferSize : kFirstReadBlock},
                    // a line file's buffer serves every line file in turn
                    .out = {.bytes = c.out.bytes}};
@@ -153,18 +154,12 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
 
 bool continues_written_file(FileUnit unit) { return connection(unit).continued; }
 
-bool read_record(FileUnit unit, std::string_view& record) {
-  Connection& c = connection(unit);
-  switch (next_line(c.reader, record)) {
-    case LineStatus::line:
-      return true;
-    case LineStatus::end:
-      return false;
-    case LineStatus::read_error:
-      fail(Failure::read_error, unit, c.reader.error);
-    case LineStatus::no_memory:
-      fail(Failure::record_too_long, unit);
-  }
+bool read_record(FileUnit unit, std::string_view* record) {
+  NoLine why;
+  platform::ErrorCode error = 0;
+  if (next_line(connection(unit).reader, record, &why, &error)) return true;
+  if (why == NoLine::read_error) raise_unit_failure(Failure::read_error, unit, error);
+  if (why == NoLine::no_memory) raise_unit_failure(Failure::record_too_long, unit);
   return false;
 }
 
@@ -184,7 +179,7 @@ void buffer_output_files() { unit_table().buffered = true; }
 
 void write_record(FileUnit unit, const char* bytes, size_t n) {
   Connection& c = connection(unit);
-  if (c.read_only) fail(Failure::read_only_file, unit);
+  if (c.read_only) raise_unit_failure(Failure::read_only_file, unit);
   if (c.out.active() && n <= kOutputBufferSize) {
     if (!c.out.fits(n)) flush_unit(unit);
     platform::EventHoldMayEndRun hold;
@@ -199,7 +194,7 @@ void write_record(FileUnit unit, const char* bytes, size_t n) {
       platform::EventHoldMayEndRun hold;
       done = put_records(c, bytes, n, &error);
     }
-    if (!done) fail(Failure::write_error, unit, error);
+    if (!done) raise_unit_failure(Failure::write_error, unit, error);
   }
   if (!c.wrote) {
     c.wrote = true;
@@ -222,7 +217,7 @@ void flush_unit(FileUnit unit) {
     size_t n = std::exchange(c.out.len, 0);
     done = put_records(c, c.out.bytes, n, &error);
   }
-  if (!done) fail(Failure::write_error, unit, error);
+  if (!done) raise_unit_failure(Failure::write_error, unit, error);
 }
 
 void close_unit(FileUnit unit) {
@@ -238,5 +233,5 @@ void close_unit(FileUnit unit) {
     closed = platform::close_handle(c.handle, &error);
   }
   release_reader(c.reader);
-  if (!closed) fail(Failure::close_error, unit, error);
+  if (!closed) raise_unit_failure(Failure::close_error, unit, error);
 }

@@ -33,7 +33,7 @@ bool continues_written_file(FileUnit unit);
 
 // The next line of the input, whole, without its terminator. False at the
 // end of the input. The view is valid until the next read.
-bool read_record(FileUnit unit, std::string_view& record);
+bool read_record(FileUnit unit, std::string_view* record);
 
 // Ends the run with `number`, the failure of reading a field of the line
 // last read from `unit`, reported on unit -5 and followed by the line
