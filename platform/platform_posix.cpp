@@ -296,12 +296,25 @@ bool cut_at(Handle h, int64_t offset, ErrorCode* error) {
 
 bool close_handle(Handle h, ErrorCode* error) { return close(fd(h)) == 0 || failed(error); }
 
+namespace {
+
+// The program never changes its working directory: it is asked for once,
+// not for each of many line files. Empty when the system cannot tell it.
+const std::string& working_directory() {
+  static const std::string cwd = [] {
+    char buf[PATH_MAX];
+    return getcwd(buf, sizeof buf) ? std::string(buf) : std::string();
+  }();
+  return cwd;
+}
+
+}  // namespace
+
 std::string absolute_name(std::string_view name) {
   if (name.empty()) return {};
   if (name[0] == '/') return resolve_dots(name);
-  char cwd[PATH_MAX];
-  if (!getcwd(cwd, sizeof cwd)) return std::string(name);
-  std::string absolute = cwd;
+  if (working_directory().empty()) return std::string(name);
+  std::string absolute = working_directory();
   absolute += '/';
   absolute += name;
   return resolve_dots(absolute);
