@@ -31,9 +31,9 @@ void report_event(platform::ConsoleEvent event) {
   }
 }
 
-void end_by_event(platform::ConsoleEvent event) {
+void end_by_event(platform::ConsoleEvent event, bool at_once) {
   NamedUnit ignored{};  // a close that fails is not reported: the event ends the run
-  close_all_units(&ignored);
+  close_all_units(&ignored, !at_once);
   platform::end_by_console_event(event);
 }
 

@@ -47,15 +47,23 @@ struct NamedUnit {
                                 std::string_view place = {});
 
 // How the file units are closed at an ending, registered by the record files
-// at their start, which keep the units: cuts every unfinished file back to
-// its last whole record and closes every file unit still connected, safe in
-// a console event handler; false when a close failed, with that unit in
-// *failed.
-using CloseUnits = bool (*)(NamedUnit* failed);
-void register_unit_closing(CloseUnits close);
+// at their start, which keep the units; both safe in a console event
+// handler. `write_out` writes the records held for outputs a reader may
+// never take (a pipe), and is left out when an event ends the run at once.
+// `close` writes the records held for files on disk, cuts every unfinished
+// file back to its last whole record and closes every file unit still
+// connected; it takes no hold when `may_wait` is false. False when a close
+// failed, with that unit in *failed.
+struct UnitClosing {
+  void (*write_out)();
+  bool (*close)(NamedUnit* failed, bool may_wait);
+};
+void register_unit_closing(UnitClosing closing);
 
 // Normal end and the run driver's two stops. The stops end with status 1:
-// a script must see that nothing was done.
+// a script must see that nothing was done. A stop's message goes to standard
+// error whole, as one record.
+inline constexpr unsigned kStopStatus = 1;
 [[noreturn]] void end_run(unsigned status);
-[[noreturn]] void stop_with_message(std::string_view text);
+[[noreturn]] void stop_with_message(std::string_view text, unsigned status = kStopStatus);
 [[noreturn]] void stop_without_message();

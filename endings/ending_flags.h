@@ -17,5 +17,6 @@ EndingFlags& ending_flags();
 
 // Closes the file units through the closing the record files registered,
 // one ending at a time; once it is done, a later call does nothing. False
-// when a close failed, with that unit in *failed.
-bool close_all_units(NamedUnit* failed);
+// when a close failed, with that unit in *failed. `may_wait` is false when
+// an event ends the run at once: nothing then waits for a reader.
+bool close_all_units(NamedUnit* failed, bool may_wait = true);

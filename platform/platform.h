@@ -16,6 +16,13 @@ namespace platform {
 using Handle = intptr_t;
 inline constexpr Handle kNoHandle = -1;
 
+// The line end of the platform's own text files and tools.
+#ifdef _WIN32
+inline constexpr std::string_view kNativeLineEnd = "\r\n";
+#else
+inline constexpr std::string_view kNativeLineEnd = "\n";
+#endif
+
 // The platform's code of a failed call (errno, GetLastError()); 0 is none.
 // A call that can fail answers false, its results through the pointers after
 // its inputs and the code of its failure through `error`, last.
@@ -81,9 +88,13 @@ struct FileIdentity {
 struct FileKind {
   bool directory = false;
   bool regular = false;  // a file on disk: it can be cut off and positioned
+  bool empty = false;    // holds no byte (yet)
   FileIdentity identity;
 };
 bool file_kind(Handle h, FileKind* kind, ErrorCode* error);
+
+// Whether the handle is a terminal (a console), where a user reads as it is written.
+bool is_terminal(Handle h);
 
 // The code a second connection to a file of this run reports.
 ErrorCode file_busy_error();
@@ -101,6 +112,10 @@ std::string absolute_name(std::string_view name);
 // Whether a resolved name exists as any kind of entry (links followed); a
 // name the platform cannot take does not exist.
 bool name_exists(const std::string& resolved);
+// Makes the folder of a resolved name, and the folders above it, where
+// missing; false with *error set when it cannot be made, or is there but is
+// no folder the program may make files in.
+bool make_folders(const std::string& resolved, ErrorCode* error);
 // Whether a line file's name stays in the current directory: not absolute,
 // no ".." component (and, where names can, no drive, stream or device).
 bool is_local_name(std::string_view name);
@@ -121,28 +136,37 @@ enum class ConsoleEvent { interrupt, break_key, close, terminate };
 // so they only write, cut, close and end.
 struct EventActions {
   void (*report)(ConsoleEvent);
-  void (*end)(ConsoleEvent);  // must not return
+  // Must not return. `at_once` when a second event ends a run that waits:
+  // nothing may then wait for a reader.
+  void (*end)(ConsoleEvent, bool at_once);
 };
 
 // Registers the actions for these events (one that was ignored when the
-// program started stays ignored). An event is reported and then ends the
-// run; an event that comes while another waits (for a hold, or for a
-// standard error that does not take its report) ends the run at once, with
-// `end` alone, so that a reader who stops reading never makes the interrupt
-// powerless.
+// program started stays ignored). An event is reported when it comes (after
+// a failure report being written, never into it) and then ends the run,
+// once no hold is left; an event that comes while another waits (for a
+// hold, or for a standard error that does not take its report) ends the
+// run at once, with `end` alone, so that a reader who stops reading never
+// makes the interrupt powerless.
 void install_console_events(EventActions actions);
 
-// While one of these lives, an event waits: around a record's writes (with
-// the cut-off of the old content behind a file's first record), the making
-// and breaking of a connection, and a failure report. The first event waits
-// until the last hold ends, and that release ends the run: the destructor
-// may not return. Taking a hold costs no system call.
+// What a hold keeps whole: records (their writes, with the cut-off of the
+// old content behind a file's first records, and the making and breaking of
+// a connection), or a failure report, which an event's line then follows.
+enum class Held { records, report };
+
+// While one of these lives, the end of the run by an event waits. The first
+// event waits until the last hold ends, and that release ends the run: the
+// destructor may not return. Taking a hold costs no system call.
 class EventHoldMayEndRun {
  public:
-  EventHoldMayEndRun();
+  explicit EventHoldMayEndRun(Held what = Held::records);
   ~EventHoldMayEndRun();
   EventHoldMayEndRun(const EventHoldMayEndRun&) = delete;
   EventHoldMayEndRun& operator=(const EventHoldMayEndRun&) = delete;
+
+ private:
+  Held what_;
 };
 
 // While one of these lives, an ending closes the units, one ending at a
@@ -155,6 +179,20 @@ class ClosingTurn {
   ~ClosingTurn();
   ClosingTurn(const ClosingTurn&) = delete;
   ClosingTurn& operator=(const ClosingTurn&) = delete;
+};
+
+// While one of these lives, a second event can end the run at once, also
+// in the end of the run by the first: around a write a reader may never
+// take.
+class EventsLetThrough {
+ public:
+  EventsLetThrough();
+  ~EventsLetThrough();
+  EventsLetThrough(const EventsLetThrough&) = delete;
+  EventsLetThrough& operator=(const EventsLetThrough&) = delete;
+
+ private:
+  bool were_blocked_ = false;
 };
 
 // Ends the process the way the platform ends a program stopped by the event.

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <link.h>
+#include <poll.h>
 #include <sys/auxv.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,17 +116,20 @@ const EventSignal kEventSignals[] = {
 
 // How a run ends by a signal: the signal arrives (on_signal) on top of the
 // main work, between two of its system calls (a caught signal does not cut
-// a write to a file on disk). While a step of the main work holds events
-// off, the first signal waits for it (wait_for_hold), and the release of the
-// last hold goes on from there. Then the event's report line is written
-// (report_then_end), the units are cut back and closed and the process ends
-// by the signal (the `end` action). A signal that comes while the first
+// a write to a file on disk). Its report line is written at once (report),
+// unless a failure report is being written, which it then follows. While a
+// step of the main work holds events off, the end waits for it
+// (wait_for_hold), and the release of the last hold goes on from there.
+// Then the units are cut back and closed and the process ends by the signal
+// (report_then_end, the `end` action). A signal that comes while the first
 // waits or reports ends the run at once (end_at_once), in a handler of its
 // own on top of the first, which never goes on.
 struct EventState {
-  volatile sig_atomic_t holds = 0;    // steps that hold events off: a count, no system call
-  volatile sig_atomic_t taken = 0;    // an event is ending the run
-  volatile sig_atomic_t waiting = 0;  // the signal that waits for the holds to end
+  volatile sig_atomic_t holds = 0;         // steps that hold events off: a count, no system call
+  volatile sig_atomic_t report_holds = 0;  // of them, those of a failure report
+  volatile sig_atomic_t taken = 0;         // an event is ending the run
+  volatile sig_atomic_t reported = 0;      // and its report line is written
+  volatile sig_atomic_t waiting = 0;       // the signal that waits for the holds to end
 };
 
 EventActions g_actions = {};
@@ -139,22 +143,45 @@ ConsoleEvent event_of(int sig) {
 }
 
 // Does not return.
-void end_at_once(int sig) { g_actions.end(event_of(sig)); }
+void end_at_once(int sig) { g_actions.end(event_of(sig), true); }
 
-void wait_for_hold(int sig) { g_event.waiting = sig; }
+// Whether standard error takes a short line at once: a file on disk, a
+// terminal, a pipe with room for it.
+bool error_takes_a_line() {
+  pollfd p = {STDERR_FILENO, POLLOUT, 0};
+  return poll(&p, 1, 0) == 1 && (p.revents & POLLOUT);
+}
 
-// The event's report goes out with the event signals let through: one that
-// comes while standard error does not take it ends the run at once. The
-// closing that follows is never cut short.
-void report_then_end(int sig) {
-  sigprocmask(SIG_UNBLOCK, &g_event_signals, nullptr);
+// The event's report line, once. A standard error that takes it gets it
+// whole before anything else can happen; otherwise it is written with the
+// event signals let through: one that comes while it waits ends the run at
+// once.
+void report(int sig) {
+  if (g_event.reported) return;
+  g_event.reported = 1;
+  if (error_takes_a_line()) {
+    g_actions.report(event_of(sig));
+    return;
+  }
+  EventsLetThrough through;
   g_actions.report(event_of(sig));
+}
+
+void wait_for_hold(int sig) {
+  g_event.waiting = sig;
+  if (g_event.report_holds == 0) report(sig);
+}
+
+// The closing that follows is cut short by a second event only where it
+// lets events through.
+void report_then_end(int sig) {
+  report(sig);
   sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
-  end_at_once(sig);
+  g_actions.end(event_of(sig), false);
 }
 
 // Every event signal stays blocked while a handler runs (sa_mask), except
-// while it writes the report.
+// where it lets them through.
 void on_signal(int sig) {
   if (g_event.taken) end_at_once(sig);
   g_event.taken = 1;
@@ -248,9 +275,12 @@ bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
   if (fstat(fd(h), &st) != 0) return failed(error);
   kind->directory = S_ISDIR(st.st_mode);
   kind->regular = S_ISREG(st.st_mode);
+  kind->empty = st.st_size == 0;
   kind->identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
   return true;
 }
+
+bool is_terminal(Handle h) { return isatty(fd(h)) == 1; }
 
 ErrorCode file_busy_error() { return EBUSY; }
 
@@ -267,12 +297,25 @@ bool cut_at(Handle h, int64_t offset, ErrorCode* error) {
 
 bool close_handle(Handle h, ErrorCode* error) { return close(fd(h)) == 0 || failed(error); }
 
+namespace {
+
+// The program never changes its working directory: it is asked for once,
+// not for each of many line files. Empty when the system cannot tell it.
+const std::string& working_directory() {
+  static const std::string cwd = [] {
+    char buf[PATH_MAX];
+    return getcwd(buf, sizeof buf) ? std::string(buf) : std::string();
+  }();
+  return cwd;
+}
+
+}  // namespace
+
 std::string absolute_name(std::string_view name) {
   if (name.empty()) return {};
   if (name[0] == '/') return resolve_dots(name);
-  char cwd[PATH_MAX];
-  if (!getcwd(cwd, sizeof cwd)) return std::string(name);
-  std::string absolute = cwd;
+  if (working_directory().empty()) return std::string(name);
+  std::string absolute = working_directory();
   absolute += '/';
   absolute += name;
   return resolve_dots(absolute);
@@ -281,6 +324,27 @@ std::string absolute_name(std::string_view name) {
 bool name_exists(const std::string& resolved) {
   struct stat st;
   return !resolved.empty() && resolved.find('\0') == std::string::npos && stat(resolved.c_str(), &st) == 0;
+}
+
+bool make_folders(const std::string& resolved, ErrorCode* error) {
+  if (resolved.empty() || resolved.find('\0') != std::string::npos) {
+    *error = resolved.empty() ? ENOENT : EINVAL;
+    return false;
+  }
+  struct stat st;
+  if (stat(resolved.c_str(), &st) == 0) {
+    if (!S_ISDIR(st.st_mode)) {
+      *error = ENOTDIR;
+      return false;
+    }
+    return access(resolved.c_str(), W_OK | X_OK) == 0 || failed(error);
+  }
+  if (errno != ENOENT) return failed(error);
+  // The folder above first; "/" is always there.
+  size_t slash = resolved.find_last_of('/');
+  std::string above = resolved.substr(0, slash == 0 ? 1 : slash);
+  if (slash != std::string::npos && !make_folders(above, error)) return false;
+  return mkdir(resolved.c_str(), 0777) == 0 || errno == EEXIST || failed(error);
 }
 
 bool is_local_name(std::string_view name) {
@@ -315,18 +379,33 @@ void install_console_events(EventActions actions) {
 
 // The fences keep the compiler from moving the main work's stores to the
 // units table across the count that the handler reads.
-EventHoldMayEndRun::EventHoldMayEndRun() {
+EventHoldMayEndRun::EventHoldMayEndRun(Held what) : what_(what) {
   g_event.holds = g_event.holds + 1;
+  if (what_ == Held::report) g_event.report_holds = g_event.report_holds + 1;
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
 // The release of the last hold carries out the ending of an event that
-// waited for it.
+// waited for it, once: a hold taken in that ending's own closing does not
+// start it again.
 EventHoldMayEndRun::~EventHoldMayEndRun() {
   std::atomic_signal_fence(std::memory_order_seq_cst);
+  if (what_ == Held::report) g_event.report_holds = g_event.report_holds - 1;
   g_event.holds = g_event.holds - 1;
   if (g_event.holds > 0 || !g_event.waiting) return;
-  report_then_end(g_event.waiting);
+  int sig = g_event.waiting;
+  g_event.waiting = 0;
+  report_then_end(sig);
+}
+
+EventsLetThrough::EventsLetThrough() {
+  sigset_t before;
+  sigprocmask(SIG_UNBLOCK, &g_event_signals, &before);
+  were_blocked_ = sigismember(&before, SIGINT) == 1;
+}
+
+EventsLetThrough::~EventsLetThrough() {
+  if (were_blocked_) sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
 }
 
 // A signal handler never waits for a closing under way: see ClosingTurn.

@@ -193,7 +193,13 @@ CRITICAL_SECTION* closing_lock() {
 EventActions g_actions = {};
 // Set once the handler has taken an event, which then ends the process.
 volatile LONG g_event_taken = 0;
+// The holds of a failure report, which an event's line follows.
+volatile LONG g_report_holds = 0;
 
+// Runs on a thread the system starts for the event. The first event writes
+// its report line at once (after a failure report being written), then
+// waits for the main work's hold; one that comes while it waits (a record
+// or a report stuck on a reader who stopped reading) ends the run at once.
 BOOL WINAPI on_control(DWORD type) {
   ConsoleEvent event;
   switch (type) {
@@ -202,10 +208,12 @@ BOOL WINAPI on_control(DWORD type) {
     case CTRL_CLOSE_EVENT: event = ConsoleEvent::close; break;
     default: return FALSE;  // log-off and shut-down: the next handler's
   }
-  if (InterlockedExchange(&g_event_taken, 1) != 0) g_actions.end(event);
+  if (InterlockedExchange(&g_event_taken, 1) != 0) g_actions.end(event, true);
+  bool reported = InterlockedCompareExchange(&g_report_holds, 0, 0) == 0;
+  if (reported) g_actions.report(event);
   EnterCriticalSection(event_lock());
-  g_actions.report(event);
-  g_actions.end(event);
+  if (!reported) g_actions.report(event);
+  g_actions.end(event, false);
   return TRUE;
 }
 
@@ -308,8 +316,16 @@ bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
   if (!GetFileInformationByHandle(os(h), &info)) return failed(error);
   kind->directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   kind->regular = !kind->directory;
+  kind->empty = info.nFileSizeHigh == 0 && info.nFileSizeLow == 0;
   kind->identity = {info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
   return true;
+}
+
+// A console, or another character device (NUL, a serial port), which takes
+// what it gets at once anyway.
+bool is_terminal(Handle h) {
+  ErrorCode ignored;
+  return usable(h, &ignored) && GetFileType(os(h)) == FILE_TYPE_CHAR;
 }
 
 // Share modes refuse a second connection before the program sees it, with
@@ -356,6 +372,25 @@ bool name_exists(const std::string& resolved) {
   return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || link_target_exists(resolved);
 }
 
+bool make_folders(const std::string& resolved, ErrorCode* error) {
+  if (resolved.empty() || !windows_names::taken_whole(resolved)) {
+    *error = resolved.empty() ? ERROR_PATH_NOT_FOUND : ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
+  DWORD attributes = GetFileAttributesA(resolved.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+    *error = ERROR_DIRECTORY;
+    return false;
+  }
+  // The folder above first; a drive's root and a share are always there.
+  size_t separator = resolved.find_last_of("\\/");
+  if (separator != std::string::npos && separator > 0 && separator + 1 < resolved.size() &&
+      !make_folders(resolved.substr(0, separator), error))
+    return false;
+  return CreateDirectoryA(resolved.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS || failed(error);
+}
+
 bool is_local_name(std::string_view name) { return windows_names::is_local_name(name); }
 
 std::string error_description(ErrorCode error) {
@@ -378,12 +413,24 @@ void install_console_events(EventActions actions) {
   SetConsoleCtrlHandler(on_control, TRUE);
 }
 
-EventHoldMayEndRun::EventHoldMayEndRun() { EnterCriticalSection(event_lock()); }
+EventHoldMayEndRun::EventHoldMayEndRun(Held what) : what_(what) {
+  EnterCriticalSection(event_lock());
+  if (what_ == Held::report) InterlockedIncrement(&g_report_holds);
+}
+
 // The release lets an event's thread that waits for it end the run.
-EventHoldMayEndRun::~EventHoldMayEndRun() { LeaveCriticalSection(event_lock()); }
+EventHoldMayEndRun::~EventHoldMayEndRun() {
+  if (what_ == Held::report) InterlockedDecrement(&g_report_holds);
+  LeaveCriticalSection(event_lock());
+}
 
 ClosingTurn::ClosingTurn() { EnterCriticalSection(closing_lock()); }
 ClosingTurn::~ClosingTurn() { LeaveCriticalSection(closing_lock()); }
+
+// Events come on threads of their own: a second one ends the run whatever
+// this thread waits for.
+EventsLetThrough::EventsLetThrough() {}
+EventsLetThrough::~EventsLetThrough() {}
 
 // The status Windows itself gives a console program ended by Ctrl-C: a
 // batch file sees that the run was interrupted.

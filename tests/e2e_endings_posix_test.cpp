@@ -93,6 +93,7 @@ struct MidRecordCase {
   const char* name;
   int sig;
   std::string err;
+  bool buffered = false;  // the list file's one write, at its close, holds every record
 };
 
 class EndingsMidRecord : public ::testing::TestWithParam<MidRecordCase> {};
@@ -105,25 +106,29 @@ TEST_P(EndingsMidRecord, RecordIsFinishedThenTheSignalEndsTheRun) {
   write_file(dir.file("in.xyz"), input);
   // The list file's third write is the second record; the line file's
   // writes follow the list file's.
-  SpawnResult r = run_in(dir.path(), {"in.xyz", "1", "1", "2", "3", "all.lst"}, "",
-                         [&c] { hook_write("all.lst", 3, c.sig); });
+  std::vector<std::string> args = {"in.xyz", "1", "1", "2", "3", "all.lst"};
+  if (c.buffered) args.insert(args.begin(), "--buffered");
+  SpawnResult r = run_in(dir.path(), args, "", [&c] { hook_write("all.lst", c.buffered ? 1 : 3, c.sig); });
   EXPECT_EQ(r.term_signal(), c.sig);
   EXPECT_EQ(r.err, c.err);
   EXPECT_EQ(console(r), "");
+  const std::string all = "HDR\r\n" + rec("L1 0 0", 2) + rec("L1 0 1", 2) + rec("L1 0 2", 2) + rec("L1 0 3", 2);
   expect_files(dir.path(), {{"in.xyz", input},
-                            {"all.lst", "HDR\r\n" + rec("L1 0 0", 2) + rec("L1 0 1", 2)},
-                            {"L1.dat", "HDR\r\n" + rec("L1 0 0", 2)}});
+                            {"all.lst", c.buffered ? all : "HDR\r\n" + rec("L1 0 0", 2) + rec("L1 0 1", 2)},
+                            {"L1.dat", c.buffered ? all : "HDR\r\n" + rec("L1 0 0", 2)}});
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, EndingsMidRecord,
                          ::testing::Values(MidRecordCase{"Terminate", SIGTERM, ""},
+                                           MidRecordCase{"BufferedTerminate", SIGTERM, "", true},
                                            MidRecordCase{"Interrupt", SIGINT, event_report("control-C")}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The list file a named pipe that the test reads. Every record is twice as
 // long as a pipe holds: once the header and part of the first record are
-// read, the program is in the middle of writing that record.
-class EndingsPipeReader : public ::testing::Test {
+// read, the program is in the middle of writing that record; buffered too,
+// a record longer than the buffer being written alone.
+class EndingsPipeReader : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
     int p[2];
@@ -136,7 +141,9 @@ class EndingsPipeReader : public ::testing::Test {
     write_file(dir_.file("in.xyz"), input);
     first_record_ = rec("L1 0 0 " + filler, 2);
     ASSERT_EQ(mkfifo(dir_.file("all.lst").c_str(), 0666), 0);
-    run_.emplace(SpawnOptions{.args = {"in.xyz", "1", "1", "2", "3", "all.lst"}, .cwd = dir_.path()});
+    std::vector<std::string> args = {"in.xyz", "1", "1", "2", "3", "all.lst"};
+    if (GetParam()) args.insert(args.begin(), "--buffered");
+    run_.emplace(SpawnOptions{.args = args, .cwd = dir_.path()});
     // Opened without waiting for the program; read once it has written.
     fd_ = open(dir_.file("all.lst").c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(fd_, 0);
@@ -149,6 +156,13 @@ class EndingsPipeReader : public ::testing::Test {
     if (fd_ >= 0) close(fd_);
   }
 
+  void expect_ended_at_once(int sig) {
+    SpawnResult r = run_->finish();
+    EXPECT_EQ(r.term_signal(), sig) << "the interrupt did not wait for the record; exit status " << r.exit_code();
+    EXPECT_EQ(r.err, event_report("control-C"));
+    EXPECT_EQ(read_file(dir_.file("L1.dat")), kHeader);
+  }
+
   const std::string kHeader = "HDR\r\n";
   TempDir dir_;
   std::string first_record_;
@@ -156,7 +170,7 @@ class EndingsPipeReader : public ::testing::Test {
   int fd_ = -1;
 };
 
-TEST_F(EndingsPipeReader, InterruptWaitsForTheRecordInFlight) {
+TEST_P(EndingsPipeReader, InterruptWaitsForTheRecordInFlight) {
   run_->send(SIGINT);
   std::string rest = read_up_to(fd_, SIZE_MAX);
   EXPECT_EQ(rest.size(), first_record_.size() - 1000) << "the reader gets the rest of the record, no more";
@@ -167,18 +181,27 @@ TEST_F(EndingsPipeReader, InterruptWaitsForTheRecordInFlight) {
   EXPECT_EQ(read_file(dir_.file("L1.dat")), kHeader);
 }
 
-// A reader that reads no more: the interrupt waits for the record, and a
-// second signal ends the run at once. Both are pending or the first is
-// taken before the second comes; either way SIGINT, the lower number, goes
-// first.
-TEST_F(EndingsPipeReader, SecondSignalEndsTheRunAtOnce) {
+// A reader that reads no more: the interrupt writes its line at once and
+// waits for the record, and a second signal ends the run at once, also a
+// second control-C. Both are pending or the first is taken before the
+// second comes; either way SIGINT, the lower number, goes first.
+TEST_P(EndingsPipeReader, SecondSignalEndsTheRunAtOnce) {
   run_->send(SIGINT);
   run_->send(SIGTERM);
-  SpawnResult r = run_->finish();
-  EXPECT_EQ(r.term_signal(), SIGTERM) << "the interrupt did not wait for the record; exit status " << r.exit_code();
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(read_file(dir_.file("L1.dat")), kHeader);
+  expect_ended_at_once(SIGTERM);
 }
+
+// Two of one number merge unless the first was taken: the second comes once
+// the first one's line is out.
+TEST_P(EndingsPipeReader, ControlCTwiceEndsTheRunWithItsLine) {
+  run_->send(SIGINT);
+  ASSERT_TRUE(run_->wait_for_error(event_report("control-C")));
+  run_->send(SIGINT);
+  expect_ended_at_once(SIGINT);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, EndingsPipeReader, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "Buffered" : "OneWritePerRecord"); });
 
 // Standard error a full pipe that nobody reads: the event's report, or a
 // failure report, waits on it, and a second signal ends the run at once by

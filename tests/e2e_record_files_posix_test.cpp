@@ -33,7 +33,8 @@ TEST(RecordFiles, FullDeviceAsListFileGivesSystemLineBeforeReportLine) {
 // program started or left at its default, which would end it mid-record.
 // An interrupt that arrives as the short write returns ends the run by the
 // signal instead, the record cut back all the same; so does a second signal
-// that comes while the failure's own closing is under way.
+// that comes while the failure's own closing is under way. Buffered, a
+// write of many records is cut back to the last whole one it got out.
 TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
   constexpr rlim_t kLimit = 1000;
   std::string input = "HDR\n", full = "HDR\r\n";
@@ -55,15 +56,20 @@ TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
     sighandler_t sigxfsz;
     int interrupt = 0;  // a signal raised as the short write returns, or 0
     int then = 0;       // with `interrupt`, a second one, both as the input is closed
+    std::vector<std::string> options = {};
   };
   for (Ending e : {Ending{"SIGXFSZ ignored", SIG_IGN}, Ending{"SIGXFSZ at its default", SIG_DFL},
                    Ending{"SIGINT as the write comes back short", SIG_IGN, SIGINT},
-                   Ending{"SIGINT and SIGTERM as the failure closes the input", SIG_IGN, SIGINT, SIGTERM}}) {
+                   Ending{"SIGINT and SIGTERM as the failure closes the input", SIG_IGN, SIGINT, SIGTERM},
+                   Ending{"buffered", SIG_IGN, 0, 0, {"--buffered"}},
+                   Ending{"buffered, SIGINT as the write comes back short", SIG_IGN, SIGINT, 0, {"--buffered"}}}) {
     SCOPED_TRACE(e.how);
     if (e.interrupt && kNoWriteHook) continue;  // skipped below
     TempDir d;
     write_file(d.file("in.xyz"), input);
-    SpawnResult r = run_in(d.path(), {"in.xyz", "1", "1", "2", "3", "list.lst"}, "", [e] {
+    std::vector<std::string> args = e.options;
+    for (const char* a : {"in.xyz", "1", "1", "2", "3", "list.lst"}) args.push_back(a);
+    SpawnResult r = run_in(d.path(), args, "", [e] {
       signal(SIGXFSZ, e.sigxfsz);
       rlimit rl{kLimit, kLimit};
       setrlimit(RLIMIT_FSIZE, &rl);
@@ -112,28 +118,33 @@ TEST(RecordFiles, ClosedStandardStreamsAreNotReusedForFiles) {
 }
 
 // A list file that is a pipe whose reader leaves early: the next write
-// fails (38, "Broken pipe") and the run ends instead of waiting for ever.
+// fails (38, "Broken pipe") and the run ends instead of waiting for ever;
+// buffered too.
 TEST(RecordFiles, ListFilePipeWhoseReaderLeaves) {
-  TempDir d;
   std::string input = "HDR\n", full = "HDR\r\n";
   for (int i = 0; i < 20000; ++i) {  // more than a pipe holds
     input += "L1 0 " + std::to_string(i) + "\n";
     full += rec("L1 0 " + std::to_string(i), 2);
   }
-  write_file(d.file("in.xyz"), input);
-  ASSERT_EQ(mkfifo(d.file("list.fifo").c_str(), 0666), 0);
-  Child run({.args = {"in.xyz", "1", "1", "2", "3", "list.fifo"}, .cwd = d.path()});
-  EXPECT_EQ(read_fifo(d.file("list.fifo"), 100), full.substr(0, 100));
-  SpawnResult r = run.finish();
-  EXPECT_EQ(r.term_signal(), 0) << "ended by signal " << r.term_signal();
-  EXPECT_EQ(r.exit_code(), exit_status(38));
-  EXPECT_EQ(console(r), "");
-  expect_err_start(r, system_line("Broken pipe") +
-                          report(38, "error during write, unit 11, file " + d.file("list.fifo")));
-  std::string line_file = read_file(d.file("L1.dat"));
-  EXPECT_GT(line_file.size(), 100u);
-  EXPECT_EQ(line_file, full.substr(0, line_file.size()));
-  EXPECT_TRUE(line_file.ends_with("\r\n"));
+  for (std::vector<std::string> args : {std::vector<std::string>{}, {"--buffered"}}) {
+    SCOPED_TRACE(args.size());
+    TempDir d;
+    write_file(d.file("in.xyz"), input);
+    ASSERT_EQ(mkfifo(d.file("list.fifo").c_str(), 0666), 0);
+    for (const char* a : {"in.xyz", "1", "1", "2", "3", "list.fifo"}) args.push_back(a);
+    Child run({.args = args, .cwd = d.path()});
+    EXPECT_EQ(read_fifo(d.file("list.fifo"), 100), full.substr(0, 100));
+    SpawnResult r = run.finish();
+    EXPECT_EQ(r.term_signal(), 0) << "ended by signal " << r.term_signal();
+    EXPECT_EQ(r.exit_code(), exit_status(38));
+    EXPECT_EQ(console(r), "");
+    expect_err_start(r, system_line("Broken pipe") +
+                            report(38, "error during write, unit 11, file " + d.file("list.fifo")));
+    std::string line_file = read_file(d.file("L1.dat"));
+    EXPECT_GT(line_file.size(), 100u);
+    EXPECT_EQ(line_file, full.substr(0, line_file.size()));
+    EXPECT_TRUE(line_file.ends_with("\r\n"));
+  }
 }
 
 // A pipe named as the input (standard input by its name), fed in 7-byte

@@ -28,6 +28,7 @@ const char* const kNoWriteHook = nullptr;
 #endif
 const std::string kBusyText = strerror(EBUSY);
 const std::string kDiskFullText = strerror(ENOSPC);
+const std::string kNotAFolderText = strerror(ENOTDIR);
 
 bool SpawnResult::exited() const { return WIFEXITED(wait_status); }
 int SpawnResult::exit_code() const { return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1; }
@@ -130,6 +131,10 @@ void Child::send(int sig) { kill(pid_, sig); }
 
 bool Child::wait_for_output(const std::string& text) {
   return pump([&] { return result_.out.find(text) != std::string::npos; });
+}
+
+bool Child::wait_for_error(const std::string& text) {
+  return pump([&] { return result_.err.find(text) != std::string::npos; });
 }
 
 // The pipe of one page takes a write only once it is empty.

@@ -63,8 +63,10 @@ class Child {
   // Until it has also dealt with every line of it and waits for more: a
   // blank line, which it skips, is fed and read.
   bool wait_until_idle();
-  // Until `text` shows on standard output (false if the run ended first).
+  // Until `text` shows on standard output, or error (false if the run ended
+  // first).
   bool wait_for_output(const std::string& text);
+  bool wait_for_error(const std::string& text);
   void send(int sig);
   // Collects the rest and waits for the end.
   SpawnResult finish();
@@ -92,9 +94,11 @@ class Child {
 int exit_status(int status);
 
 // The system's own words, without a line end, for the refusal of a second
-// connection to a file of the run and for a full disk.
+// connection to a file of the run, for a full disk, and for a file where a
+// folder should be.
 extern const std::string kBusyText;
 extern const std::string kDiskFullText;
+extern const std::string kNotAFolderText;
 
 bool file_exists(const std::string& path);
 

@@ -3,9 +3,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "endings/ending.h"
 #include "platform/platform.h"
+#include "textio/output_buffer.h"
 #include "textio/record_layout.h"
 
 namespace {
@@ -33,16 +35,29 @@ class LineBuffer {
   char* p_;
 };
 
+// Standard output's lines, when buffered.
+OutputBuffer g_held;
+bool g_held_on_disk = false;  // standard output is a file on disk
+
+platform::Handle output() { return platform::standard_stream(platform::Stream::output); }
+
+// Console units show no system line.
+[[noreturn]] void output_failed() { raise_failure(Failure::write_error, Unit::console_output); }
+
 void write_console(const char* bytes, size_t n) {
-  size_t written;
-  platform::ErrorCode error;
-  if (!platform::write_all(platform::standard_stream(platform::Stream::output), bytes, n, &written, &error))
-    raise_failure(Failure::write_error, Unit::console_output);  // console units show no system line
+  if (g_held.active() && n <= kOutputBufferSize) {
+    if (!g_held.fits(n)) flush_console_output();
+    platform::EventHoldMayEndRun hold;
+    hold_record(g_held, bytes, n);
+    return;
+  }
+  flush_console_output();
+  if (!platform::write_to(platform::Stream::output, bytes, n)) output_failed();
 }
 
 // Writes `lead` blanks, the text, the optional number field and the line end.
-void write_line(size_t lead, std::string_view text, const int32_t* number) {
-  size_t n = lead + text.size() + (number ? kCountWidth : 0) + kLineEnd.size();
+void write_line(size_t lead, std::string_view text, const int32_t* number, std::string_view end = kLineEnd) {
+  size_t n = lead + text.size() + (number ? kCountWidth : 0) + end.size();
   LineBuffer buf(n);
   char* p = buf.data();
   memset(p, ' ', lead);
@@ -52,7 +67,7 @@ void write_line(size_t lead, std::string_view text, const int32_t* number) {
     put_int_field(p + len, *number, kCountWidth);
     len += kCountWidth;
   }
-  len += kLineEnd.copy(p + len, kLineEnd.size());
+  len += end.copy(p + len, end.size());
   write_console(p, len);
 }
 
@@ -67,10 +82,35 @@ void write_plain_line(std::string_view text) {
 
 void write_empty_plain_line() { write_line(kPlainLead, {}, nullptr); }
 
-void write_text_line(std::string_view text) { write_line(0, text, nullptr); }
+void write_native_line(std::string_view text) { write_line(0, text, nullptr, platform::kNativeLineEnd); }
 
 void write_banner_line(std::string_view text) { write_line(kBannerLead, text, nullptr); }
 
 void write_prompt_line(std::string_view text) { write_console(text.data(), text.size()); }
 
 void write_count_line(std::string_view text, int32_t number) { write_line(0, text, &number); }
+
+void buffer_console_output() {
+  platform::FileKind kind;
+  platform::ErrorCode ignored;
+  if (platform::is_terminal(output())) return;
+  g_held_on_disk = platform::file_kind(output(), &kind, &ignored) && kind.regular;
+  allocate(g_held);
+}
+
+void flush_console_output() {
+  if (g_held.len == 0) return;
+  // Emptied before it goes out: an event that ends the run meanwhile does
+  // not write it a second time.
+  bool done;
+  {
+    platform::EventHoldMayEndRun hold;
+    done = platform::write_to(platform::Stream::output, g_held.bytes, std::exchange(g_held.len, 0));
+  }
+  if (!done) output_failed();
+}
+
+void finish_console_output(bool on_disk) {
+  if (g_held.len == 0 || g_held_on_disk != on_disk) return;
+  platform::write_to(platform::Stream::output, g_held.bytes, std::exchange(g_held.len, 0));
+}

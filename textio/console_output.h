@@ -10,11 +10,22 @@
 // pieces of 79, each a line of its own.
 void write_plain_line(std::string_view text);
 void write_empty_plain_line();
-// The text as it stands, then the line end.
-void write_text_line(std::string_view text);
+// The text as it stands, then the platform's own line end (LF on POSIX,
+// CR LF on Windows): a line that a shell script reads, as --version writes.
+void write_native_line(std::string_view text);
 // 17 blanks, then the text.
 void write_banner_line(std::string_view text);
 // The text alone, no line end: the reply follows on the same line.
 void write_prompt_line(std::string_view text);
 // The text, then the number right-aligned in 6 characters.
 void write_count_line(std::string_view text, int32_t number);
+
+// From now on, when standard output is no terminal, its lines are held in a
+// buffer and written many at a time, whole, instead of one write each.
+void buffer_console_output();
+// Writes out the lines held; a write that fails is failure 38 on unit -1.
+void flush_console_output();
+// For an ending: writes out the lines held, without a report, when standard
+// output is a file on disk (or when it is not). Safe in a console event
+// handler.
+void finish_console_output(bool on_disk);

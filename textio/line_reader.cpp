@@ -6,7 +6,6 @@
 
 namespace {
 
-const size_t kFirstBufferSize = 8192;
 const char kCtrlZ = 26;
 
 // Makes room behind the unconsumed bytes and reads into it. Only a read that
@@ -18,7 +17,7 @@ bool fill(LineReader& r, NoLine* why, platform::ErrorCode* error) {
     r.pos = 0;
   }
   if (r.end == r.cap) {
-    size_t cap = r.cap ? r.cap * 2 : kFirstBufferSize;
+    size_t cap = r.cap ? r.cap * 2 : r.first_block;
     char* grown = static_cast<char*>(realloc(r.buf, cap));
     if (!grown) {
       *why = NoLine::no_memory;

@@ -12,8 +12,12 @@
 // Why a read delivered no line.
 enum class NoLine { end, read_error, no_memory };
 
+// The first buffer; a line that does not fit doubles it.
+inline constexpr size_t kFirstReadBlock = 8192;
+
 struct LineReader {
   platform::Handle handle = platform::kNoHandle;
+  size_t first_block = kFirstReadBlock;
   char* buf = nullptr;
   size_t cap = 0;    // allocated bytes
   size_t pos = 0;    // first unconsumed byte

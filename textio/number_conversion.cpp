@@ -147,23 +147,44 @@ bool convert_short_decimal(std::string_view t, double* out) {
   uint64_t digits = 0;  // wraps harmlessly for tokens that are too long
   const char* first = p;
   const char* point = nullptr;
-  for (; p < end; ++p) {
-    // Any byte but a digit comes out above 9.
-    unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
-    if (digit <= 9) {
+  // Any byte but a digit comes out above 9.
+  auto take_digits = [&] {
+    for (unsigned digit; p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; ++p)
       digits = digits * 10 + digit;
-    } else if (*p == '.' && !point) {
-      point = p;
-    } else {
-      return false;
-    }
+  };
+  take_digits();
+  if (p < end && *p == '.') {
+    point = p++;
+    take_digits();
   }
+  if (p != end) return false;
   size_t count = static_cast<size_t>(end - first) - (point ? 1 : 0);
   size_t fraction = point ? static_cast<size_t>(end - point - 1) : 0;
   if (count == 0 || count > kExactDigits) return false;
   double value = static_cast<double>(digits) / kPowers[fraction];
   *out = negative ? -value : value;
   return true;
+}
+
+bool is_decimal_number(std::string_view t) {
+  size_t i = 0;
+  auto skip_digits = [&] {
+    size_t start = i;
+    while (i < t.size() && is_digit(t[i])) ++i;
+    return i - start;
+  };
+  if (i < t.size() && is_sign(t[i])) ++i;
+  size_t digits = skip_digits();
+  if (i < t.size() && t[i] == '.') {
+    ++i;
+    digits += skip_digits();
+  }
+  if (digits == 0) return false;
+  if (i == t.size()) return true;
+  if (t[i] != 'E' && t[i] != 'e' && t[i] != 'D' && t[i] != 'd') return false;
+  ++i;
+  if (i < t.size() && is_sign(t[i])) ++i;
+  return skip_digits() > 0 && i == t.size();
 }
 
 bool convert_real(std::string_view t, double* out) {

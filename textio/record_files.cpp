@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "endings/ending.h"
+#include "textio/console_output.h"
 #include "textio/file_names.h"
 #include "textio/unit_table.h"
 
@@ -76,33 +77,39 @@ void append_shown_field(std::string& out, std::string_view field) {
   out += '"';
 }
 
-// The record, then, after a file's first record, the cut-off of the old
-// content behind it. While it goes out the file is unfinished, and stays so
-// when the write fails midway or the cut-off fails: whatever ends the run
-// then cuts the file back to its last whole record. A write that got nothing
-// out leaves the file as it was, old content included.
-bool put_record(Connection& c, const char* bytes, size_t n, platform::ErrorCode* error) {
-  c.unfinished = c.regular;
-  size_t written;
-  if (!platform::write_all(c.handle, bytes, n, &written, error)) {
-    if (written == 0) c.unfinished = false;
-    return false;
+void write_out_held(bool on_disk) {
+  write_out_buffers(on_disk);
+  finish_console_output(on_disk);
+}
+
+// What the buffers hold for a pipe, whose reader may never take it: a
+// second event may end the run meanwhile.
+void write_out_to_readers() {
+  platform::EventsLetThrough through;
+  write_out_held(false);
+}
+
+// An ending's closing: what the buffers hold for files on disk goes out
+// before the units close, whole while an event waits. Ending at once,
+// nothing waits for the hold of a main work that may be stuck on a reader.
+bool close_outputs(NamedUnit* failed, bool may_wait) {
+  if (may_wait) {
+    platform::EventHoldMayEndRun hold;
+    write_out_held(true);
+  } else {
+    write_out_held(true);
   }
-  c.offset += static_cast<int64_t>(n);
-  if (c.truncate_after_write && !platform::cut_at(c.handle, c.offset, error)) return false;
-  c.truncate_after_write = false;
-  c.unfinished = false;
-  return true;
+  return close_file_units(failed);
 }
 
 }  // namespace
 
-void start_record_files() { register_unit_closing(close_file_units); }
+void start_record_files() { register_unit_closing({write_out_to_readers, close_outputs}); }
 
-void open_unit(FileUnit unit, std::string_view name, OpenMode mode) {
+void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_view folder) {
   Connection& c = connection(unit);
-  c.name = resolve_name(name);
-  // A line file may not leave the current directory.
+  c.name = resolve_name(name_in_folder(folder, name));
+  // A line file may not leave its folder.
   if (mode == OpenMode::line_file && !platform::is_local_name(name)) raise_unit_failure(Failure::name_error, unit);
   platform::Handle h = platform::kNoHandle;
   bool read_only = true;
@@ -130,11 +137,17 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode) {
     c = Connection{.connected = true,
                    .read_only = read_only,
                    .regular = kind.regular,
-                   .truncate_after_write = kind.regular,
+                   // an empty file, new most often, has nothing to cut off
+                   .truncate_after_write = kind.regular && !kind.empty,
                    .handle = h,
                    .name = std::move(c.name),
                    .id = kind.identity,
-                   .reader = LineReader{.handle = h}};
+                   // buffered, the input is read in blocks as large as the buffers written
+                   .reader = LineReader{.handle = h,
+                                        .first_block = unit_table().buffered ? kOutputBufferSize : kFirstReadBlock},
+                   // a line file's buffer serves every line file in turn
+                   .out = {.bytes = c.out.bytes}};
+    if (unit_table().buffered && !c.read_only) allocate(c.out);
   }
   if (mode == OpenMode::line_file && unit_table().written.contains(c.id)) continue_at_end(unit);
 }
@@ -162,27 +175,55 @@ void raise_field_failure(Failure number, FileUnit unit, int64_t column, std::str
   raise_failure(number, Unit::internal_read, 0, place);
 }
 
+void buffer_output_files() { unit_table().buffered = true; }
+
 void write_record(FileUnit unit, const char* bytes, size_t n) {
   Connection& c = connection(unit);
   if (c.read_only) raise_unit_failure(Failure::read_only_file, unit);
-  platform::ErrorCode error;
-  bool done;
-  {
-    // An event that comes meanwhile waits for the whole record, and for the
-    // cut-off behind a file's first record, and then ends the run here.
+  if (c.out.active() && n <= kOutputBufferSize) {
+    if (!c.out.fits(n)) flush_unit(unit);
     platform::EventHoldMayEndRun hold;
-    done = put_record(c, bytes, n, &error);
+    hold_record(c.out, bytes, n);
+  } else {
+    flush_unit(unit);  // what the buffer holds goes first
+    platform::ErrorCode error;
+    bool done;
+    {
+      // An event that comes meanwhile waits for the whole record, and for the
+      // cut-off behind a file's first record, and then ends the run here.
+      platform::EventHoldMayEndRun hold;
+      done = put_records(c, bytes, n, &error);
+    }
+    if (!done) raise_unit_failure(Failure::write_error, unit, error);
   }
-  if (!done) raise_unit_failure(Failure::write_error, unit, error);
   if (!c.wrote) {
     c.wrote = true;
     unit_table().written.insert(c.id);
   }
 }
 
+void flush_unit(FileUnit unit) {
+  Connection& c = connection(unit);
+  if (c.out.len == 0) return;
+  platform::ErrorCode error;
+  bool done;
+  {
+    // As for a record written alone. The buffer is emptied once the file
+    // is marked unfinished: an event that ends the run at once meanwhile
+    // either writes the records out itself or cuts back what got out.
+    platform::EventHoldMayEndRun hold;
+    c.unfinished = c.regular;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    size_t n = std::exchange(c.out.len, 0);
+    done = put_records(c, c.out.bytes, n, &error);
+  }
+  if (!done) raise_unit_failure(Failure::write_error, unit, error);
+}
+
 void close_unit(FileUnit unit) {
   Connection& c = connection(unit);
   if (!c.connected) return;
+  flush_unit(unit);
   platform::ErrorCode error;
   bool closed;
   {

@@ -15,16 +15,17 @@ enum class OpenMode {
   existing,   // the input: opened for reading only, must exist
   create,     // an output file: created when absent, old content kept until
               // the first record written cuts it off
-  line_file,  // as create, for a name that must stay in the current
-              // directory (43 before any open otherwise); a file this run
-              // has written to already is continued at its end instead
+  line_file,  // as create, for a name that must stay in its folder (43
+              // before any open otherwise); a file this run has written to
+              // already is continued at its end instead
 };
 
 // Registers the closing of the units with the endings, before any unit is
 // connected.
 void start_record_files();
 
-void open_unit(FileUnit unit, std::string_view name, OpenMode mode);
+// A name is taken in `folder` when one is given, else in the current folder.
+void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_view folder = {});
 
 // Whether the unit continues a file this run had written to: what was
 // written then, header lines included, stays in place.
@@ -42,10 +43,19 @@ bool read_record(FileUnit unit, std::string_view* record);
 // end of the line.
 [[noreturn]] void raise_field_failure(Failure number, FileUnit unit, int64_t column, std::string_view field);
 
-// One record, its line end included, in one write. The first record
-// written after an open cuts off whatever followed it in the file. A write
-// that fails midway cuts the file back to where the record began.
+// From now on, each output file opened holds its records in a buffer and
+// writes them many at a time, whole, instead of one write per record.
+void buffer_output_files();
+
+// One record, its line end included, in one write, or, buffered, with the
+// records before it once the buffer is full. The first record written after
+// an open cuts off whatever followed it in the file. A write that fails
+// midway cuts the file back to the end of the last whole record it got out.
 void write_record(FileUnit unit, const char* bytes, size_t n);
 
-// A unit that is not connected is left alone.
+// Writes out the records the unit's buffer holds.
+void flush_unit(FileUnit unit);
+
+// Writes out the buffer, then closes. A unit that is not connected is left
+// alone.
 void close_unit(FileUnit unit);

@@ -10,6 +10,7 @@
 #include "endings/ending.h"
 #include "platform/platform.h"
 #include "textio/line_reader.h"
+#include "textio/output_buffer.h"
 
 // The units that connect files, by their numbers: only these have a place
 // in the unit table.
@@ -36,6 +37,7 @@ struct Connection {
   bool wrote = false;                 // a record went to it since the open
   bool continued = false;             // a line file this run wrote before
   LineReader reader;                  // the input's read buffer
+  OutputBuffer out;                   // records not yet written, when buffered
 };
 
 struct UnitTable {
@@ -45,11 +47,24 @@ struct UnitTable {
   // its file. One that was opened and got nothing is not among them: it keeps
   // its old content until its first record cuts it off.
   std::set<platform::FileIdentity> written;
+  bool buffered = false;  // output files hold their records in a buffer
 };
 
 UnitTable& unit_table();
 
 Connection& connection(FileUnit unit);
+
+// Writes whole records, then, after a file's first records, cuts off the
+// old content behind them. While they go out the file is unfinished, and
+// stays so when the write fails midway or the cut-off fails: whatever ends
+// the run then cuts the file back to the last whole record that got out. A
+// write that got nothing out leaves the file as it was, old content
+// included. Safe in a console event handler.
+bool put_records(Connection& c, const char* bytes, size_t n, platform::ErrorCode* error);
+
+// For an ending: writes out the records the buffers of the files on disk
+// (or of the others) hold, without a report. Safe in a console event handler.
+void write_out_buffers(bool on_disk);
 
 // The closing an ending asks for: units 10, 11 and 12 where still
 // connected, each unfinished file first cut back to its last whole record.
