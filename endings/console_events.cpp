@@ -2,7 +2,7 @@
 #include "endings/console_events.h"
 
 #include "endings/report_line.h"
-#include "endings/run_state.h"
+#include "endings/ending_flags.h"
 #include "platform/platform.h"
 
 namespace {
@@ -32,7 +32,8 @@ void report_event(platform::ConsoleEvent event) {
 }
 
 void end_by_event(platform::ConsoleEvent event) {
-  close_all_units();  // a close that fails is not reported: the event ends the run
+  NamedUnit ignored{};  // a close that fails is not reported: the event ends the run
+  close_all_units(&ignored);
   platform::end_by_console_event(event);
 }
 

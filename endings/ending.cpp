@@ -9,7 +9,7 @@
 #include "endings/console_events.h"
 #include "endings/report_line.h"
 #include "endings/run_seams.h"
-#include "endings/run_state.h"
+#include "endings/ending_flags.h"
 #include "endings/traceback.h"
 #include "platform/platform.h"
 
@@ -30,21 +30,6 @@ EndHook g_end_hook = nullptr;
 
 bool write_to_stderr(const char* bytes, size_t n) { return platform::write_to(platform::Stream::error, bytes, n); }
 
-// The file name a report shows for a unit.
-std::string_view unit_name(Unit unit) {
-  switch (unit) {
-    case Unit::console_output:
-    case Unit::error_output: return "CONOUT$";
-    case Unit::console_input: return "CONIN$";
-    case Unit::internal_read: return "Internal List-Directed Read";
-    case Unit::input: return connection(FileUnit::input).name;
-    case Unit::list: return connection(FileUnit::list).name;
-    case Unit::line: return connection(FileUnit::line).name;
-    case Unit::none: break;
-  }
-  return "\"Unknown\"";
-}
-
 // "runlib: " and the platform's text for the error, as a write of its own.
 void write_system_line(platform::ErrorCode error) {
   char buf[kSystemLineRoom];
@@ -57,15 +42,16 @@ void write_system_line(platform::ErrorCode error) {
 // Closes units 10, 11 and 12; a close that fails ends the run with its own
 // report, and leaves nothing more to close.
 void close_units() {
-  if (std::optional<FileUnit> failed = close_all_units()) raise_failure(Failure::close_error, unit_of(*failed));
+  NamedUnit failed;
+  if (!close_all_units(&failed)) raise_failure(Failure::close_error, failed);
 }
 
 // A stop begun while another is in progress ends the process at once: it
 // prints nothing and closes nothing.
 void begin_stop() {
-  RunState& s = run_state();
-  if (s.stop_in_progress) end_process(kStopStatus);
-  s.stop_in_progress = true;
+  EndingFlags& flags = ending_flags();
+  if (flags.stop_in_progress) end_process(kStopStatus);
+  flags.stop_in_progress = true;
 }
 
 void out_of_memory() { raise_failure(Failure::no_memory, Unit::none); }
@@ -80,21 +66,35 @@ void start_run() {
 
 static_assert(std::is_same_v<platform::ErrorCode, int>, "raise_failure takes the platform's code as an int");
 
-void raise_failure(Failure number, Unit unit, int system_error, std::string_view place) {
+// The file name a report shows for a unit that is no file unit.
+NamedUnit::NamedUnit(Unit unit) : unit(unit) {
+  switch (unit) {
+    case Unit::console_output:
+    case Unit::error_output: name = "CONOUT$"; break;
+    case Unit::console_input: name = "CONIN$"; break;
+    case Unit::internal_read: name = "Internal List-Directed Read"; break;
+    case Unit::input:
+    case Unit::list:
+    case Unit::line:
+    case Unit::none: name = "\"Unknown\""; break;
+  }
+}
+
+void raise_failure(Failure number, NamedUnit unit, int system_error, std::string_view place) {
   // Nothing may cut into the report: a console event waits until the end.
   platform::EventHold hold;
   if (system_error) write_system_line(system_error);
 
   // The report line holds the whole file name, however long; every byte of
   // it, and of the place line, may double when its LFs become CR LF.
-  std::string_view name = unit_name(unit);
-  const size_t line_cap = kReportLineRoom + name.size();
+  const size_t line_cap = kReportLineRoom + unit.name.size();
   const size_t report_cap = kReportBufferSize + 2 * (line_cap + place.size() + 1);
   char* heap = static_cast<char*>(malloc(line_cap + report_cap));
   // Without memory for the whole report, the report line goes out alone.
   char small_line[kReportLineRoom], small_report[2 * kReportLineRoom];
   char* line = heap ? heap : small_line;
-  size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, Severity::severe, number, unit, name);
+  size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, Severity::severe, number, unit.unit,
+                                 unit.name);
   ReportText report = heap ? ReportText{heap + line_cap, report_cap} : ReportText{small_report, sizeof small_report};
   // The report line's own CR LF goes through the LF-to-CR-LF turn like the
   // rest, so it ends in CR CR LF: the byte sequence reports have always had,

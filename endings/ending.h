@@ -14,12 +14,30 @@
 // handler, and failure 41 for a failed allocation.
 void start_run();
 
+// A unit as its report names it: a file unit with its file's resolved name,
+// which the record files give; any other unit by its own name ("CONIN$").
+struct NamedUnit {
+  NamedUnit() = default;
+  NamedUnit(Unit unit);  // every unit but a file unit names itself
+  NamedUnit(Unit unit, std::string_view name) : unit(unit), name(name) {}
+  Unit unit = Unit::none;
+  std::string_view name;
+};
+
 // `system_error` is the platform's code of the call that failed (its
 // ErrorCode), shown as the system line before the report line; 0 when the
 // report has none. `place`, when given, says where in the input the failure
 // lies: a line of its own, ended by CR LF, right after the report line.
-[[noreturn]] void raise_failure(Failure number, Unit unit, int system_error = 0,
+[[noreturn]] void raise_failure(Failure number, NamedUnit unit, int system_error = 0,
                                 std::string_view place = {});
+
+// How the file units are closed at an ending, registered by the record files
+// at their start, which keep the units: cuts every unfinished file back to
+// its last whole record and closes every file unit still connected, safe in
+// a console event handler; false when a close failed, with that unit in
+// *failed.
+using CloseUnits = bool (*)(NamedUnit* failed);
+void register_unit_closing(CloseUnits close);
 
 // Normal end and the run driver's two stops. The stops end with status 1:
 // a script must see that nothing was done.

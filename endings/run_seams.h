@@ -8,7 +8,6 @@
 using EndHook = void (*)(unsigned status);
 void set_end_hook(EndHook hook);
 
-// Forgets every connection (without closing it) and clears the ending flags:
-// the state of a fresh run. (A hold of console events ends with the scope
-// that the hook's throw leaves.)
-void reset_run_state();
+// Clears the ending flags: the state of a fresh run. (A hold of console
+// events ends with the scope that the hook's throw leaves.)
+void reset_ending_flags();

@@ -8,15 +8,15 @@
 #include <cstdint>
 #include <string>
 
-#include "endings/run_state.h"
 #include "tests/run_ending.h"
 #include "textio/free_format.h"
+#include "textio/unit_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int fd = memfd_create("stdin", 0);
   if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size) || lseek(fd, 0, SEEK_SET) != 0) return 0;
   fresh_run_status([&] {
-    run_state().console_in.handle = fd;
+    unit_table().console_in.handle = fd;
     std::string name, list;
     int32_t n = 0;
     read_console_value(name);

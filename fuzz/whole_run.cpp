@@ -11,10 +11,10 @@
 #include <string>
 
 #include "endings/ending.h"
-#include "endings/run_state.h"
 #include "splitting/line_segmenter.h"
 #include "splitting/run_parameters.h"
 #include "tests/run_ending.h"
+#include "textio/unit_table.h"
 
 namespace {
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // The operating system as the program needs it, in the program's own terms.
 // Each platform implements it in one file (platform_posix.cpp,
-// platform_win32.cpp); no other file of the program talks to the system.
+// platform_win32.cpp), and each way of walking the stack in one more
+// (stack_walk_*.cpp); no file outside platform/ talks to the system or the
+// toolchain.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -156,8 +158,28 @@ class EventHold {
 // holds a code address, and the address's offset in it; false when no
 // module holds it. The name stays valid for the process.
 bool code_module(uintptr_t pc, const char** image, uintptr_t* offset);
-// The program's own file, for its debug information; null lets the reader
-// find it.
-const char* program_path();
+
+// The stack walk, one file per way of walking: stack_walk_backtrace.cpp
+// (libbacktrace, which also reads the debug information) and
+// stack_walk_unwind.cpp (the C++ runtime's unwinder alone).
+
+// The code addresses of the active calls, each the address of its call,
+// starting `skip` calls outward from the caller of walk_stack, at most
+// `cap`. The walk ends after the outermost call. False when it failed
+// before that, *count telling the addresses found until then.
+bool walk_stack(int skip, uintptr_t* pcs, int cap, int* count);
+
+// One call at a code address as the debug information tells it: the
+// routine's name, demangled, and the source file's name without folder;
+// null and 0 where it tells nothing.
+struct CodeLine {
+  const char* routine = nullptr;
+  const char* source = nullptr;
+  int line = 0;
+};
+// Calls `visit` for each call at `pc`, inlined calls first, until it answers
+// false; without debug information, not at all.
+using CodeLineVisit = bool (*)(void* data, const CodeLine& call);
+void code_lines(uintptr_t pc, CodeLineVisit visit, void* data);
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // The platform layer on Linux and other POSIX systems: descriptors, open(2)
 // and its errno values, signals for the console events, dl_iterate_phdr(3)
-// for the traceback. The only file of the program that includes system headers.
+// for the traceback's images.
 #include "platform/platform.h"
 
 #include <fcntl.h>
@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "platform/path_components.h"
+#include "platform/program_path.h"
 #include "platform/stream_seam.h"
 
 namespace platform {

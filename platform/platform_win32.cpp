@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/program_path.h"
 #include "platform/stream_seam.h"
 #include "platform/windows_names.h"
 

@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include "endings/run_state.h"
 #include "tests/run_ending.h"
 #include "tests/unit_support.h"
 #include "textio/free_format.h"
+#include "textio/unit_table.h"
 
 using namespace std::string_literals;
 
@@ -46,7 +46,7 @@ class FreeFormat : public ::testing::Test {
     input_.reset();
     prepare_run_for_test();
     input_ = std::make_unique<ScratchFile>(bytes, refused);
-    run_state().console_in.handle = input_->handle();
+    unit_table().console_in.handle = input_->handle();
   }
   // Runs each case through a console read into a text target.
   template <typename Case, size_t N>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Cutting a byte stream into text lines, from a regular file and from a pipe
 // that hands the same bytes over in small pieces.
-#include "endings/line_reader.h"
+#include "textio/line_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #pragma once
 #include "endings/report_line.h"
 #include "endings/run_seams.h"
+#include "textio/record_files.h"
 
 struct RunEnded {
   unsigned status;  // the exit status word, 0xC0000000 + number for a failure
@@ -12,10 +13,13 @@ struct RunEnded {
 
 [[noreturn]] inline void throw_run_ended(unsigned status) { throw RunEnded{status}; }
 
-// Installs the throwing end hook and resets the units; call in SetUp.
+// Installs the throwing end hook and resets the flags and the units; call
+// in SetUp.
 inline void prepare_run_for_test() {
   set_end_hook(throw_run_ended);
-  reset_run_state();
+  reset_ending_flags();
+  reset_unit_table();
+  start_record_files();
 }
 
 // Runs f; returns the status it ended the run with, or -1 if it returned.

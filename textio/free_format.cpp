@@ -2,8 +2,8 @@
 #include "textio/free_format.h"
 
 #include "endings/ending.h"
-#include "endings/run_state.h"
 #include "textio/number_conversion.h"
+#include "textio/unit_table.h"
 
 using namespace std::string_view_literals;
 
@@ -42,7 +42,7 @@ bool fail(Source& s, Failure number) {
 // end of the input; a refused read ends the run here.
 bool next_console_line(Source& s) {
   std::string_view line;
-  switch (next_line(run_state().console_in, line)) {
+  switch (next_line(unit_table().console_in, line)) {
     case LineStatus::line:
       s.rec = line.data();
       s.len = line.size();

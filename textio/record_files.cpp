@@ -5,14 +5,14 @@
 #include <utility>
 
 #include "endings/ending.h"
-#include "endings/run_state.h"
+#include "textio/unit_table.h"
 #include "textio/file_names.h"
 
 namespace {
 
 // A failure of a file unit, reported under its number and name.
 [[noreturn]] void fail(Failure number, FileUnit unit, platform::ErrorCode error = 0) {
-  raise_failure(number, unit_of(unit), error);
+  raise_failure(number, NamedUnit{unit_of(unit), connection(unit).name}, error);
 }
 
 // The failure of a refused open; only a refusal the program has no number
@@ -98,6 +98,8 @@ bool put_record(Connection& c, const char* bytes, size_t n, platform::ErrorCode*
 
 }  // namespace
 
+void start_record_files() { register_unit_closing(close_file_units); }
+
 void open_unit(FileUnit unit, std::string_view name, OpenMode mode) {
   Connection& c = connection(unit);
   c.name = resolve_name(name);
@@ -133,7 +135,7 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode) {
                    .id = kind.identity,
                    .reader = LineReader{.handle = o.handle}};
   }
-  if (mode == OpenMode::line_file && run_state().written.contains(c.id)) continue_at_end(unit);
+  if (mode == OpenMode::line_file && unit_table().written.contains(c.id)) continue_at_end(unit);
 }
 
 bool continues_written_file(FileUnit unit) { return connection(unit).continued; }
@@ -179,7 +181,7 @@ void write_record(FileUnit unit, const char* bytes, size_t n) {
   if (!done) fail(Failure::write_error, unit, error);
   if (!c.wrote) {
     c.wrote = true;
-    run_state().written.insert(c.id);
+    unit_table().written.insert(c.id);
   }
 }
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "endings/report_line.h"
-#include "endings/run_state.h"
+#include "textio/unit_table.h"
 
 enum class OpenMode {
   existing,   // the input: opened for reading only, must exist
@@ -19,6 +19,10 @@ enum class OpenMode {
               // directory (43 before any open otherwise); a file this run
               // has written to already is continued at its end instead
 };
+
+// Registers the closing of the units with the endings, before any unit is
+// connected.
+void start_record_files();
 
 void open_unit(FileUnit unit, std::string_view name, OpenMode mode);
 

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
-// The state the run owns as a whole and that the console event handler must
-// reach: the table of connected units and the ending flags.
+// The table of the units the record files connect, and the console input's
+// reader. The record files keep it; an ending reaches it only through the
+// closing they register (start_record_files).
 #pragma once
-#include <atomic>
 #include <cstdint>
-#include <optional>
 #include <set>
 #include <string>
 
-#include "endings/line_reader.h"
-#include "endings/report_line.h"
+#include "endings/ending.h"
 #include "platform/platform.h"
+#include "textio/line_reader.h"
 
 // The units that connect files, by their numbers: only these have a place
 // in the unit table.
@@ -39,24 +38,25 @@ struct Connection {
   LineReader reader;                  // the input's read buffer
 };
 
-struct RunState {
+struct UnitTable {
   Connection files[3];  // units 10, 11, 12
   LineReader console_in{platform::standard_stream(platform::Stream::input)};  // unit -4
   // Files this run has written a record to: a line that comes back continues
   // its file. One that was opened and got nothing is not among them: it keeps
   // its old content until its first record cuts it off.
   std::set<platform::FileIdentity> written;
-  std::atomic<bool> units_closed = false;  // set by the first close of every unit
-  bool stop_in_progress = false;           // set by the run driver's first stop
 };
-static_assert(std::atomic<bool>::is_always_lock_free, "the event handler tests and sets the flags");
 
-RunState& run_state();
+UnitTable& unit_table();
 
 Connection& connection(FileUnit unit);
 
-// Closes units 10, 11 and 12 where still connected, first cutting an
-// unfinished file back to its last whole record; a second call does
-// nothing. Safe in a console event handler: it only cuts and closes, and
-// frees nothing. Returns the first unit whose close failed, if any.
-std::optional<FileUnit> close_all_units();
+// The closing an ending asks for: units 10, 11 and 12 where still
+// connected, each unfinished file first cut back to its last whole record.
+// Safe in a console event handler: it only cuts and closes, and frees
+// nothing. False when a close failed, with the first such unit in *failed.
+bool close_file_units(NamedUnit* failed);
+
+// For tests and fuzz targets only: forgets every connection (without
+// closing it), the state of a fresh run.
+void reset_unit_table();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "endings/line_reader.h"
+#include "textio/line_reader.h"
 
 #include <cstdlib>
 #include <cstring>

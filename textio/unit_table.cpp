@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "textio/unit_table.h"
+
+namespace {
+UnitTable g_table;
+}
+
+UnitTable& unit_table() { return g_table; }
+
+Connection& connection(FileUnit unit) {
+  return g_table.files[static_cast<int>(unit) - static_cast<int>(FileUnit::input)];
+}
+
+bool close_file_units(NamedUnit* failed) {
+  bool closed = true;
+  for (FileUnit unit : kFileUnits) {
+    Connection& c = connection(unit);
+    if (!c.connected) continue;
+    // Marked before it is closed: nothing closes it a second time.
+    c.connected = false;
+    platform::ErrorCode ignored;  // a record cut short is reported by its write, if at all
+    if (c.unfinished) platform::cut_at(c.handle, c.offset, &ignored);
+    if (!platform::close_handle(c.handle, &ignored) && closed) {
+      *failed = {unit_of(unit), c.name};
+      closed = false;
+    }
+  }
+  return closed;
+}
+
+void reset_unit_table() {
+  for (Connection& c : g_table.files) {
+    release_reader(c.reader);
+    c = Connection{};
+  }
+  release_reader(g_table.console_in);
+  g_table.console_in.handle = platform::standard_stream(platform::Stream::input);
+  g_table.written.clear();
+}
