@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "driver/options.h"
 #include "driver/version.h"
 #include "endings/ending.h"
+#include "platform/platform.h"
 #include "textio/console_output.h"
 #include "textio/file_names.h"
 #include "textio/free_format.h"
@@ -72,16 +74,25 @@ constexpr std::string_view kUsage[] = {
     " ",
 };
 
+// The platform's text of an error, without its line end.
+std::string system_text(platform::ErrorCode error) {
+  std::string text = platform::error_description(error);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
 const std::string_view kMissingInput = " that file does not exist";
 
+// The command arguments after the options: text(1) is the first.
 struct Arguments {
-  int count;  // after the program name
-  const char* const* argv;
+  int count;
+  const char* const* argv;  // argv[1] is the first
   std::string_view text(int position) const { return argv[position]; }
-  // Only as the sole argument is --help or --version an option; anywhere
-  // else it is a file name or a number, as ./--help names a file.
-  bool only(std::string_view option) const { return count == 1 && text(1) == option; }
 };
+
+// Only as the sole word after the program name is --help or --version a
+// request; anywhere else it is a file name or a number, as ./--help names a file.
+bool only(int argc, const char* const* argv, std::string_view request) { return argc == 2 && argv[1] == request; }
 
 void prompt(std::string_view text) {
   write_empty_plain_line();
@@ -111,21 +122,25 @@ std::string_view validation_message(const RunParameters& p) {
 }  // namespace
 
 RunParameters run_driver(int argc, const char* const* argv) {
-  Arguments args{argc - 1, argv};
-  if (args.only("--version")) {
+  if (only(argc, argv, "--version")) {
     std::string line = "segmentor ";
     line += kVersion;
-    write_text_line(line);
+    write_native_line(line);
     end_run(0);
   }
-
-  write_plain_line(" ");
-  write_plain_line(" ");
-  for (std::string_view row : kBanner) write_banner_line(row);
-  for (std::string_view row : kUsage) write_plain_line(row);
-  if (args.only("--help")) end_run(0);
-
   RunParameters p;
+  int first = read_options(argc, argv, p.options);
+  const Arguments args{argc - first, argv + first - 1};
+  const bool quiet = p.options.quiet;
+
+  if (!quiet) {
+    write_plain_line(" ");
+    write_plain_line(" ");
+    for (std::string_view row : kBanner) write_banner_line(row);
+    for (std::string_view row : kUsage) write_plain_line(row);
+  }
+  if (only(argc, argv, "--help")) end_run(0);
+
   if (args.count >= 1) {
     p.infile = args.text(1);
   } else {
@@ -151,6 +166,12 @@ RunParameters run_driver(int argc, const char* const* argv) {
     write_plain_line(problem);
     stop_without_message();
   }
-  write_plain_line(" Processing the data file");
+  // Made before any file is opened, and only for a run that goes ahead.
+  if (!p.options.output_dir.empty()) {
+    if (platform::ErrorCode error = make_folder(p.options.output_dir))
+      stop_with_message("segmentor: cannot use the output folder " + p.options.output_dir + ": " +
+                        system_text(error));
+  }
+  if (!quiet) write_plain_line(" Processing the data file");
   return p;
 }

@@ -15,7 +15,6 @@
 
 namespace {
 
-const unsigned kStopStatus = 1;
 const unsigned kSevereStatus = 0xC0000000u;
 const size_t kReportBufferSize = 16384;  // the traceback table
 const size_t kReportLineRoom = 512;      // a report line without its file name
@@ -118,13 +117,13 @@ void end_run(unsigned status) {
   end_process(status);
 }
 
-void stop_with_message(std::string_view text) {
+void stop_with_message(std::string_view text, unsigned status) {
   begin_stop();
   // One record on standard error: the whole text as given, then the line end.
   std::string record{text};
   record += "\r\n";
   if (!write_to_stderr(record.data(), record.size())) raise_failure(Failure::write_error, Unit::error_output);
-  end_run(kStopStatus);
+  end_run(status);
 }
 
 void stop_without_message() {

@@ -40,7 +40,9 @@ using CloseUnits = bool (*)(NamedUnit* failed);
 void register_unit_closing(CloseUnits close);
 
 // Normal end and the run driver's two stops. The stops end with status 1:
-// a script must see that nothing was done.
+// a script must see that nothing was done. A stop's message goes to standard
+// error whole, as one record.
+inline constexpr unsigned kStopStatus = 1;
 [[noreturn]] void end_run(unsigned status);
-[[noreturn]] void stop_with_message(std::string_view text);
+[[noreturn]] void stop_with_message(std::string_view text, unsigned status = kStopStatus);
 [[noreturn]] void stop_without_message();

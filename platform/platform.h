@@ -16,6 +16,13 @@ namespace platform {
 using Handle = intptr_t;
 inline constexpr Handle kNoHandle = -1;
 
+// The line end of the platform's own text files and tools.
+#ifdef _WIN32
+inline constexpr std::string_view kNativeLineEnd = "\r\n";
+#else
+inline constexpr std::string_view kNativeLineEnd = "\n";
+#endif
+
 // The platform's code of a failed call (errno, GetLastError()); 0 is none.
 using ErrorCode = int;
 
@@ -105,6 +112,10 @@ std::string absolute_name(std::string_view name);
 // Whether a resolved name exists as any kind of entry (links followed); a
 // name the platform cannot take does not exist.
 bool name_exists(const std::string& resolved);
+// Makes the folder of a resolved name, and the folders above it, where
+// missing; false with *error set when it cannot be made, or is there but is
+// no folder the program may make files in.
+bool make_folders(const std::string& resolved, ErrorCode* error);
 // Whether a line file's name stays in the current directory: not absolute,
 // no ".." component (and, where names can, no drive, stream or device).
 bool is_local_name(std::string_view name);

@@ -271,6 +271,27 @@ bool name_exists(const std::string& resolved) {
   return !resolved.empty() && resolved.find('\0') == std::string::npos && stat(resolved.c_str(), &st) == 0;
 }
 
+bool make_folders(const std::string& resolved, ErrorCode* error) {
+  if (resolved.empty() || resolved.find('\0') != std::string::npos) {
+    *error = resolved.empty() ? ENOENT : EINVAL;
+    return false;
+  }
+  struct stat st;
+  if (stat(resolved.c_str(), &st) == 0) {
+    if (!S_ISDIR(st.st_mode)) {
+      *error = ENOTDIR;
+      return false;
+    }
+    return access(resolved.c_str(), W_OK | X_OK) == 0 || failed(error);
+  }
+  if (errno != ENOENT) return failed(error);
+  // The folder above first; "/" is always there.
+  size_t slash = resolved.find_last_of('/');
+  std::string above = resolved.substr(0, slash == 0 ? 1 : slash);
+  if (slash != std::string::npos && !make_folders(above, error)) return false;
+  return mkdir(resolved.c_str(), 0777) == 0 || errno == EEXIST || failed(error);
+}
+
 bool is_local_name(std::string_view name) {
   if (name.starts_with('/')) return false;
   size_t start = 0;

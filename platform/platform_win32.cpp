@@ -337,6 +337,25 @@ bool name_exists(const std::string& resolved) {
   return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || link_target_exists(resolved);
 }
 
+bool make_folders(const std::string& resolved, ErrorCode* error) {
+  if (resolved.empty() || !windows_names::taken_whole(resolved)) {
+    *error = resolved.empty() ? ERROR_PATH_NOT_FOUND : ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
+  DWORD attributes = GetFileAttributesA(resolved.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+    *error = ERROR_DIRECTORY;
+    return false;
+  }
+  // The folder above first; a drive's root and a share are always there.
+  size_t separator = resolved.find_last_of("\\/");
+  if (separator != std::string::npos && separator > 0 && separator + 1 < resolved.size() &&
+      !make_folders(resolved.substr(0, separator), error))
+    return false;
+  return CreateDirectoryA(resolved.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS || failed(error);
+}
+
 bool is_local_name(std::string_view name) { return windows_names::is_local_name(name); }
 
 std::string error_description(ErrorCode error) {

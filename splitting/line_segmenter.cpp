@@ -22,6 +22,8 @@ const double kStartCoordinate = static_cast<double>(-1.0e32f);
 struct Segmenter {
   Columns columns;
   bool list = false;
+  bool quiet = false;  // no count lines, no summary
+  std::string folder;  // of the line files
   std::vector<std::string> headers;  // composed text records, line end included
 
   // The line identifiers of the data record and of the pending one, each a
@@ -62,7 +64,7 @@ void write_pending(Segmenter& s) {
 void open_line_file(Segmenter& s) {
   std::string name{s.current};
   name += ".dat";
-  open_unit(FileUnit::line, name, OpenMode::line_file);
+  open_unit(FileUnit::line, name, OpenMode::line_file, s.folder);
   s.line_open = true;
   // A line that comes back goes on in its file, after its header lines.
   if (!continues_written_file(FileUnit::line)) write_headers(s, FileUnit::line);
@@ -75,7 +77,7 @@ void start_segment(Segmenter& s) {
   // a line file is never left open behind the next one.
   close_unit(FileUnit::line);
   s.line_open = false;
-  if (pending && s.steps >= 1) {
+  if (pending && s.steps >= 1 && !s.quiet) {
     std::string text = " Processed: ";
     text += s.previous;
     write_count_line(text, s.steps);
@@ -94,14 +96,16 @@ void finish(Segmenter& s) {
   close_unit(FileUnit::input);
   close_unit(FileUnit::list);
   close_unit(FileUnit::line);
-  write_count_line(" Processing complete: ", s.segments);
+  if (!s.quiet) write_count_line(" Processing complete: ", s.segments);
 }
 
 }  // namespace
 
 void segment_lines(const RunParameters& p) {
   Segmenter s;
-  s.columns = {p.LineCol, p.XCol, p.YCol};
+  s.columns = {p.LineCol, p.XCol, p.YCol, p.options.strict};
+  s.quiet = p.options.quiet;
+  s.folder = p.options.output_dir;
   open_unit(FileUnit::input, p.infile, OpenMode::existing);
 
   for (int32_t i = 0; i < p.nHead; ++i) {

@@ -49,8 +49,14 @@ namespace {
 
 // A coordinate that cannot be read ends the run with a report that says
 // where it lies. Fields are read in column order: the first bad one wins.
+// Strict, a field that is no decimal number is a syntax error, whatever the
+// free format would make of it; a missing one is still the end of the data.
 // Kept inline in scan_record: it runs for both coordinates of every record.
-[[gnu::always_inline]] inline void read_coordinate(std::string_view field, int64_t column, double& target) {
+[[gnu::always_inline]] inline void read_coordinate(std::string_view field, int64_t column, bool strict,
+                                                   double& target) {
+  if (strict && !field.empty() && !is_decimal_number(field)) {
+    raise_field_failure(Failure::syntax_error, FileUnit::input, column, field);
+  }
   Failure failure;
   if (!read_field_value(field, target, failure)) raise_field_failure(failure, FileUnit::input, column, field);
 }
@@ -88,9 +94,9 @@ void scan_record(const DataRecord& record, const Columns& columns, std::string_v
     if (column == columns.line) {
       id = field;
     } else if (column == columns.x) {
-      read_coordinate(field, column, x);
+      read_coordinate(field, column, columns.strict, x);
     } else if (column == columns.y) {
-      read_coordinate(field, column, y);
+      read_coordinate(field, column, columns.strict, y);
     }
   }
 }

@@ -23,6 +23,7 @@ struct Columns {
   int32_t line;
   int32_t x;
   int32_t y;
+  bool strict = false;  // a coordinate must be a decimal number: no other form of the free format
   int32_t last() const { return std::max({line, x, y}); }
 };
 

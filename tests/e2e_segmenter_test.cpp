@@ -252,7 +252,8 @@ INSTANTIATE_TEST_SUITE_P(Segmenter, SegmenterRuns, testing::ValuesIn(cases()),
                          [](const testing::TestParamInfo<SegCase>& i) { return i.param.name; });
 
 // A coordinate that cannot be read: the report says which line of the input
-// and which column hold it, the first bad one in column order.
+// and which column hold it, the first bad one in column order. Strict, only
+// decimal numbers are read: every other form is a syntax error.
 TEST(SegmenterFailures, ReportSaysWhereTheFieldLies) {
   const std::string digits = "1234567890", x100 = [&] {
     std::string s;
@@ -267,13 +268,15 @@ TEST(SegmenterFailures, ReportSaysWhereTheFieldLies) {
   const std::map<int, std::string> message = {{24, "end-of-file during read"},
                                               {59, "list-directed I/O syntax error"},
                                               {64, "input conversion error"}};
-  struct {
-    const char* what;
+  struct Case {
+    std::string what;
     std::string input;
     std::vector<std::string> params;  // nHead LineCol XCol YCol
     int number;
     std::string where;
-  } cases[] = {
+    bool strict = false;
+  };
+  std::vector<Case> cases = {
       {"Y after X, a header line before", late_nan, {"1", "1", "2", "3"}, 59, "150002: column 3: \"NaN\""},
       {"out of range", "L1 1e999 2\n", {"0", "1", "2", "3"}, 64, "1: column 2: \"1e999\""},
       {"empty CSV field", "2,A,,210\n", {"0", "2", "1", "4"}, 24, "1: column 4: missing"},
@@ -282,12 +285,18 @@ TEST(SegmenterFailures, ReportSaysWhereTheFieldLies) {
        "1: column 3: \"" + x100.substr(0, 80) + "...\""},
       {"control bytes, blank lines counted", "\n  \nL1 1 \x01\x7f\xc3\xa9~\n", {"0", "1", "2", "3"}, 59,
        "3: column 3: \"\\x01\\x7F\xc3\xa9~\""},
+      {"strict, out of range", "L1 1e999 2\n", {"0", "1", "2", "3"}, 64, "1: column 2: \"1e999\"", true},
+      {"strict, missing", "L1 1\n", {"0", "1", "2", "3"}, 24, "1: column 3: missing", true},
   };
+  for (std::string form : {".T.", ".F.", "Total", "12/05", "1/", "/1", "3*", "2*7", "4231000.0e", "1-2e3", "'12'"})
+    cases.push_back({"strict, " + form, "L1 +1.5E3 -.5\nL1 2. 1d-2\nL1 " + form + " 2\n", {"0", "1", "2", "3"}, 59,
+                     "3: column 2: \"" + form + "\"", true});
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir d;
     write_file(d.file("in.xyz"), c.input);
     std::vector<std::string> args = on_input(c.params);
+    if (c.strict) args.insert(args.begin(), "--strict");
     args.push_back(" ");
     SpawnResult r = run_in(d.path(), args);
     EXPECT_EQ(r.exit_code(), failure_status(c.number));

@@ -29,6 +29,7 @@ const char* const kNoWriteHook = nullptr;
 #endif
 const std::string kBusyText = strerror(EBUSY);
 const std::string kDiskFullText = strerror(ENOSPC);
+const std::string kNotAFolderText = strerror(ENOTDIR);
 
 bool SpawnResult::exited() const { return WIFEXITED(wait_status); }
 int SpawnResult::exit_code() const { return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1; }

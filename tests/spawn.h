@@ -89,9 +89,11 @@ class Child {
 int failure_status(int number);
 
 // The system's own words, without a line end, for the refusal of a second
-// connection to a file of the run and for a full disk.
+// connection to a file of the run, for a full disk, and for a file where a
+// folder should be.
 extern const std::string kBusyText;
 extern const std::string kDiskFullText;
+extern const std::string kNotAFolderText;
 
 bool file_exists(const std::string& path);
 

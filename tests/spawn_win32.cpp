@@ -28,6 +28,7 @@ std::string system_text(DWORD code) {
 
 const std::string kBusyText = system_text(ERROR_SHARING_VIOLATION);
 const std::string kDiskFullText = system_text(ERROR_DISK_FULL);
+const std::string kNotAFolderText = system_text(ERROR_DIRECTORY);
 
 // The process always exits on Windows: the deadline throws instead.
 bool SpawnResult::exited() const { return true; }

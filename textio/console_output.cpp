@@ -41,8 +41,8 @@ void write_console(const char* bytes, size_t n) {
 }
 
 // Writes `lead` blanks, the text, the optional number field and the line end.
-void write_line(size_t lead, std::string_view text, const int32_t* number) {
-  size_t n = lead + text.size() + (number ? kCountWidth : 0) + kLineEnd.size();
+void write_line(size_t lead, std::string_view text, const int32_t* number, std::string_view end = kLineEnd) {
+  size_t n = lead + text.size() + (number ? kCountWidth : 0) + end.size();
   LineBuffer buf(n);
   char* p = buf.data();
   memset(p, ' ', lead);
@@ -52,7 +52,7 @@ void write_line(size_t lead, std::string_view text, const int32_t* number) {
     put_int_field(p + len, *number, kCountWidth);
     len += kCountWidth;
   }
-  len += kLineEnd.copy(p + len, kLineEnd.size());
+  len += end.copy(p + len, end.size());
   write_console(p, len);
 }
 
@@ -67,7 +67,7 @@ void write_plain_line(std::string_view text) {
 
 void write_empty_plain_line() { write_line(kPlainLead, {}, nullptr); }
 
-void write_text_line(std::string_view text) { write_line(0, text, nullptr); }
+void write_native_line(std::string_view text) { write_line(0, text, nullptr, platform::kNativeLineEnd); }
 
 void write_banner_line(std::string_view text) { write_line(kBannerLead, text, nullptr); }
 

@@ -10,8 +10,9 @@
 // pieces of 79, each a line of its own.
 void write_plain_line(std::string_view text);
 void write_empty_plain_line();
-// The text as it stands, then the line end.
-void write_text_line(std::string_view text);
+// The text as it stands, then the platform's own line end (LF on POSIX,
+// CR LF on Windows): a line that a shell script reads, as --version writes.
+void write_native_line(std::string_view text);
 // 17 blanks, then the text.
 void write_banner_line(std::string_view text);
 // The text alone, no line end: the reply follows on the same line.

@@ -19,3 +19,15 @@ std::string_view trim_given(std::string_view s) {
 std::string resolve_name(std::string_view given) { return platform::absolute_name(trim_given(given)); }
 
 bool file_exists(std::string_view given) { return platform::name_exists(resolve_name(given)); }
+
+platform::ErrorCode make_folder(std::string_view given) {
+  platform::ErrorCode error = 0;
+  return platform::make_folders(resolve_name(given), &error) ? 0 : error;
+}
+
+std::string name_in_folder(std::string_view folder, std::string_view name) {
+  std::string joined{folder};
+  if (!joined.empty()) joined += '/';  // every platform takes it
+  joined += name;
+  return joined;
+}

@@ -162,6 +162,27 @@ bool convert_short_decimal(std::string_view t, double& out) {
   return true;
 }
 
+bool is_decimal_number(std::string_view t) {
+  size_t i = 0;
+  auto skip_digits = [&] {
+    size_t start = i;
+    while (i < t.size() && is_digit(t[i])) ++i;
+    return i - start;
+  };
+  if (i < t.size() && is_sign(t[i])) ++i;
+  size_t digits = skip_digits();
+  if (i < t.size() && t[i] == '.') {
+    ++i;
+    digits += skip_digits();
+  }
+  if (digits == 0) return false;
+  if (i == t.size()) return true;
+  if (t[i] != 'E' && t[i] != 'e' && t[i] != 'D' && t[i] != 'd') return false;
+  ++i;
+  if (i < t.size() && is_sign(t[i])) ++i;
+  return skip_digits() > 0 && i == t.size();
+}
+
 bool convert_real(std::string_view t, double& out) {
   if (convert_short_decimal(t, out)) return true;
   RealParts r;

@@ -29,3 +29,8 @@ bool convert_real(std::string_view token, double& out);
 // sign, then at most 15 digits with at most one point. False for any other
 // token, which then needs the full path.
 bool convert_short_decimal(std::string_view token, double& out);
+
+// Whether the text is a plain decimal number and nothing else: an optional
+// sign, digits with at most one point (at least one digit), and an optional
+// exponent of E, e, D or d, an optional sign and at least one digit.
+bool is_decimal_number(std::string_view text);

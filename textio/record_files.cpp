@@ -100,10 +100,10 @@ bool put_record(Connection& c, const char* bytes, size_t n, platform::ErrorCode*
 
 void start_record_files() { register_unit_closing(close_file_units); }
 
-void open_unit(FileUnit unit, std::string_view name, OpenMode mode) {
+void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_view folder) {
   Connection& c = connection(unit);
-  c.name = resolve_name(name);
-  // A line file may not leave the current directory.
+  c.name = resolve_name(name_in_folder(folder, name));
+  // A line file may not leave its folder.
   if (mode == OpenMode::line_file && !platform::is_local_name(name)) fail(Failure::name_error, unit);
   platform::Opened o =
       mode == OpenMode::existing ? platform::open_for_reading(c.name) : platform::open_for_writing(c.name);

@@ -15,16 +15,17 @@ enum class OpenMode {
   existing,   // the input: opened for reading only, must exist
   create,     // an output file: created when absent, old content kept until
               // the first record written cuts it off
-  line_file,  // as create, for a name that must stay in the current
-              // directory (43 before any open otherwise); a file this run
-              // has written to already is continued at its end instead
+  line_file,  // as create, for a name that must stay in its folder (43
+              // before any open otherwise); a file this run has written to
+              // already is continued at its end instead
 };
 
 // Registers the closing of the units with the endings, before any unit is
 // connected.
 void start_record_files();
 
-void open_unit(FileUnit unit, std::string_view name, OpenMode mode);
+// A name is taken in `folder` when one is given, else in the current folder.
+void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_view folder = {});
 
 // Whether the unit continues a file this run had written to: what was
 // written then, header lines included, stays in place.
