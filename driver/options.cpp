@@ -23,6 +23,7 @@ const Option kOptions[] = {
     {"--quiet", &RunOptions::quiet, nullptr},
     {"--strict", &RunOptions::strict, nullptr},
     {"--output-dir", nullptr, &RunOptions::output_dir},
+    {"--map", nullptr, &RunOptions::map},
 };
 
 [[noreturn]] void usage_error(const std::string& problem) {

@@ -10,6 +10,7 @@ struct RunOptions {
   bool quiet = false;     // nothing on standard output but the prompts and validation messages
   bool strict = false;    // a coordinate field must be a decimal number
   std::string output_dir;  // where the line files go; empty: the current folder
+  std::string map;         // the survey map's file; empty: none
 };
 
 // The names are kept whole, as given or typed; blank means none.

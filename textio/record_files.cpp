@@ -15,9 +15,9 @@ namespace {
   raise_failure(number, NamedUnit{unit_of(unit), connection(unit).name}, error);
 }
 
-// The failure of a refused open; only a refusal the program has no number
-// of its own for shows the platform's text.
-[[noreturn]] void open_refused(FileUnit unit, platform::Refusal refusal, platform::ErrorCode error) {
+}  // namespace
+
+void refuse_open(FileUnit unit, platform::Refusal refusal, platform::ErrorCode error) {
   using platform::Refusal;
   switch (refusal) {
     case Refusal::not_found: fail(Failure::file_not_found, unit);
@@ -31,15 +31,20 @@ namespace {
   fail(Failure::open_failure, unit, error);
 }
 
-// A file already connected in this run is never connected twice: the input
-// can not be overwritten, nor a line file be the list file.
 bool connected_elsewhere(FileUnit unit, platform::FileIdentity id) {
   for (FileUnit other : kFileUnits) {
     const Connection& o = connection(other);
-    if (other != unit && o.connected && o.id == id) return true;
+    if (other == unit || !o.connected) continue;
+    // The map's own file counts by its name: the run may make a file of
+    // that name after the map's start, which the map would then replace.
+    platform::FileIdentity taken = o.id;
+    if (other == FileUnit::map && !platform::name_identity(o.name, &taken)) continue;
+    if (taken == id) return true;
   }
   return false;
 }
+
+namespace {
 
 // Goes on writing after the file's current end instead of replacing it.
 void continue_at_end(FileUnit unit) {
@@ -107,13 +112,13 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
   if (mode == OpenMode::line_file && !platform::is_local_name(name)) fail(Failure::name_error, unit);
   platform::Opened o =
       mode == OpenMode::existing ? platform::open_for_reading(c.name) : platform::open_for_writing(c.name);
-  if (o.handle == platform::kNoHandle) open_refused(unit, o.refusal, o.error);
+  if (o.handle == platform::kNoHandle) refuse_open(unit, o.refusal, o.error);
 
   platform::FileKind kind;
   platform::ErrorCode error;
   if (!platform::file_kind(o.handle, &kind, &error)) {
     close_refused(o.handle);
-    open_refused(unit, platform::classify_refusal(error), error);
+    refuse_open(unit, platform::classify_refusal(error), error);
   }
   if (kind.directory) {
     close_refused(o.handle);
@@ -133,6 +138,8 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
                    .handle = o.handle,
                    .name = std::move(c.name),
                    .id = kind.identity,
+                   .temporary = {},
+                   .held = platform::kNoHandle,
                    .reader = LineReader{.handle = o.handle}};
   }
   if (mode == OpenMode::line_file && unit_table().written.contains(c.id)) continue_at_end(unit);

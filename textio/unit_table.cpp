@@ -24,6 +24,8 @@ bool close_file_units(NamedUnit* failed) {
       *failed = {unit_of(unit), c.name};
       closed = false;
     }
+    if (c.held != platform::kNoHandle) platform::close_handle(c.held, &ignored);
+    if (!c.temporary.empty()) platform::remove_file(c.temporary.c_str());
   }
   return closed;
 }
