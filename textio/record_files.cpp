@@ -110,6 +110,11 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
   c.name = resolve_name(name_in_folder(folder, name));
   // A line file may not leave its folder.
   if (mode == OpenMode::line_file && !platform::is_local_name(name)) fail(Failure::name_error, unit);
+  // Nor may an output file be the map's, which would replace it: refused
+  // before it is made.
+  const Connection& map = connection(FileUnit::map);
+  if (unit != FileUnit::map && map.connected && c.name == map.name)
+    fail(Failure::open_failure, unit, platform::file_busy_error());
   platform::Opened o =
       mode == OpenMode::existing ? platform::open_for_reading(c.name) : platform::open_for_writing(c.name);
   if (o.handle == platform::kNoHandle) refuse_open(unit, o.refusal, o.error);
