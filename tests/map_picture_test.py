@@ -2,98 +2,77 @@
 # SPDX-License-Identifier: Apache-2.0
 """The survey map of a survey of known geometry, as readers of SVG see it.
 
-    map_picture_test.py SEGMENTOR SURVEY           parsed as XML: one track per
-        segment through its records (one scale, X right, Y up), the
-        identifiers as text, one colour per identifier
-    map_picture_test.py --render SEGMENTOR SURVEY  drawn by rsvg-convert: each
-        track's colour where its records fall; skipped (77) without it
+    map_picture_test.py SEGMENTOR SURVEY           parsed as XML: one track per segment through its
+        records (one scale, X right, Y up), the identifiers as text, one colour per identifier
+    map_picture_test.py --render SEGMENTOR SURVEY  drawn by rsvg-convert: each track's colour where
+        its records fall; skipped (status 77) without rsvg-convert
 """
-import os
-import shutil
-import struct
-import subprocess
-import sys
-import tempfile
+import os, shutil, struct, subprocess, sys, tempfile, zlib
 import xml.etree.ElementTree as ET
-import zlib
 
 SVG = "{http://www.w3.org/2000/svg}"
-SKIP = 77
 
 
-def segments_of(survey):
-    """[(identifier, [(x, y), ...])] in the order of the input."""
-    segments = []
-    with open(survey) as f:
-        for line in list(f)[1:]:
-            ident, x, y = line.split()
-            if not segments or segments[-1][0] != ident:
-                segments.append((ident, []))
-            segments[-1][1].append((float(x), float(y)))
-    return segments
-
-
-def tracks_of(svg):
-    """[(title, stroke, [(px, py), ...])] of the polylines, and the texts."""
-    root = ET.parse(svg).getroot()
-    tracks = [(p.find(SVG + "title").text, p.get("stroke"),
-               [tuple(map(float, xy.split(","))) for xy in p.get("points").split()])
-              for p in root.iter(SVG + "polyline")]
-    return tracks, [t.text for t in root.iter(SVG + "text")]
-
-
-def check_xml(segments, tracks, texts):
+def check_xml(survey, root):
+    segments = []  # [(identifier, [(x, y), ...])] in input order
+    for line in open(survey).readlines()[1:]:
+        ident, x, y = line.split()
+        if not segments or segments[-1][0] != ident:
+            segments.append((ident, []))
+        segments[-1][1].append((float(x), float(y)))
+    tracks = tracks_of(root)
     assert [t[0] for t in tracks] == [s[0] for s in segments], tracks
     (x0, y0), (x1, _) = segments[0][1][:2]
     (p0, q0), (p1, _) = tracks[0][2][:2]
     scale = (p1 - p0) / (x1 - x0)
     assert scale > 0, "X runs to the right"
+    texts = [t.text for t in root.iter(SVG + "text")]
     for (ident, records), (_, _, points) in zip(segments, tracks):
-        assert len(points) == len(records), (ident, points)
-        for (x, y), (p, q) in zip(records, points):
-            # The same scale for Y, which runs up.
-            assert abs(p - (p0 + scale * (x - x0))) <= 0.1 and abs(q - (q0 - scale * (y - y0))) <= 0.1, \
-                (ident, x, y, p, q)
-        assert ident in texts, ident
+        assert len(points) == len(records) and ident in texts, (ident, points)
+        for (x, y), (p, q) in zip(records, points):  # the same scale for Y, which runs up
+            assert abs(p - (p0 + scale * (x - x0))) <= 0.1 and abs(q - (q0 - scale * (y - y0))) <= 0.1, (x, y, p, q)
     colour = {}
     for ident, stroke, _ in tracks:
         assert colour.setdefault(ident, stroke) == stroke, ident
     assert len(set(colour.values())) == len(colour), colour
 
 
-def png_pixels(path):
-    """Width and rows of (r, g, b) of an 8-bit RGB or RGBA PNG."""
-    data = open(path, "rb").read()
-    at, idat, width = 8, b"", 0
+def tracks_of(root):
+    """[(title, stroke, [(px, py), ...])] of the polylines."""
+    return [(p.find(SVG + "title").text, p.get("stroke"),
+             [tuple(map(float, xy.split(","))) for xy in p.get("points").split()])
+            for p in root.iter(SVG + "polyline")]
+
+
+def png_rows(path):
+    """The rows of (r, g, b) of an 8-bit RGB or RGBA PNG."""
+    data, at, idat = open(path, "rb").read(), 8, b""
     while at < len(data):
         n, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + n]
         if kind == b"IHDR":
-            width, height, depth, colour_type = struct.unpack(">IIBB", body[:10])
-            assert depth == 8 and colour_type in (2, 6) and body[12] == 0, body
+            width, height, depth, colour_type = struct.unpack(">IIBB", data[at + 8:at + 18])
+            assert depth == 8 and colour_type in (2, 6), (depth, colour_type)
             size = 4 if colour_type == 6 else 3
-        elif kind == b"IDAT":
-            idat += body
+        idat += data[at + 8:at + 8 + n] if kind == b"IDAT" else b""
         at += 12 + n
     raw, stride, rows, prior = zlib.decompress(idat), width * size, [], bytearray(width * size)
     for y in range(height):
         kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - size] if i >= size else 0
-            b, c = prior[i], prior[i - size] if i >= size else 0
+        for i in range(stride):  # the five filters of PNG
+            a, b, c = line[i - size] if i >= size else 0, prior[i], prior[i - size] if i >= size else 0
             pa, pb, pc = abs(b - c), abs(a - c), abs(a + b - 2 * c)
-            line[i] = (line[i] + (0, a, b, (a + b) // 2,
-                                  a if pa <= pb and pa <= pc else b if pb <= pc else c)[kind]) & 0xFF
+            paeth = a if pa <= pb and pa <= pc else b if pb <= pc else c
+            line[i] = (line[i] + (0, a, b, (a + b) // 2, paeth)[kind]) & 0xFF
         rows.append([tuple(line[i:i + 3]) for i in range(0, stride, size)])
         prior = line
     return rows
 
 
-def check_render(svg, tracks, folder):
+def check_render(svg, root, folder):
     png = os.path.join(folder, "map.png")
     subprocess.run(["rsvg-convert", "-o", png, svg], check=True)
-    rows = png_pixels(png)
-    for ident, stroke, points in tracks:
+    rows = png_rows(png)
+    for ident, stroke, points in tracks_of(root):
         want = tuple(int(stroke[i:i + 2], 16) for i in (1, 3, 5))
         for p, q in points:
             near = [rows[int(q) + dy][int(p) + dx] for dx in (-1, 0, 1) for dy in (-1, 0, 1)]
@@ -105,17 +84,14 @@ def main():
     segmentor, survey = sys.argv[1 + render:]
     if render and not shutil.which("rsvg-convert"):
         print("skipped: rsvg-convert is not installed (Debian: librsvg2-bin)")
-        return SKIP
+        return 77
     with tempfile.TemporaryDirectory() as folder:
         shutil.copy(survey, os.path.join(folder, "survey.xyz"))
         subprocess.run([segmentor, "--quiet", "--map", "map.svg", "survey.xyz", "1", "1", "2", "3", ""],
                        cwd=folder, check=True)
         svg = os.path.join(folder, "map.svg")
-        tracks, texts = tracks_of(svg)
-        if render:
-            check_render(svg, tracks, folder)
-        else:
-            check_xml(segments_of(survey), tracks, texts)
+        root = ET.parse(svg).getroot()
+        check_render(svg, root, folder) if render else check_xml(survey, root)
     print("passed")
     return 0
 
