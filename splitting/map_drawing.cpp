@@ -25,7 +25,8 @@ constexpr double kDotRadius = 3;
 constexpr double kArrowLength = 10, kArrowHalfWidth = 4;
 // One label per cell of a coarse grid, so that labels never pile up.
 constexpr double kCellWidth = 40, kCellHeight = 16;
-constexpr double kCharWidth = 7;        // of the 12-pixel font, about
+constexpr double kFontSize = 12;
+constexpr double kCharWidth = 7;        // of the font, about
 constexpr double kLabelOffset = 5;      // from the first record, right and up
 constexpr double kScaleBarY = 725, kCaptionY = 760, kLineSpacing = 18;
 
@@ -98,6 +99,17 @@ void put_attribute(std::string& out, const char* name, double v) {
   out += '"';
 }
 
+// "<text", its own attributes, its place, and ">".
+void open_text(std::string& out, double x, double y, std::string_view attributes = {}) {
+  out += "<text";
+  out += attributes;
+  put_attribute(out, "x", x);
+  put_attribute(out, "y", y);
+  out += '>';
+}
+
+std::string_view colour_of(const MapTrack& t) { return kTrackColours[t.colour % std::size(kTrackColours)]; }
+
 void put_label(std::string& out, const MapTrack& t) {
   append_xml_text(out, t.label);
   if (t.label_cut) out += "...";
@@ -123,10 +135,11 @@ void draw_frame(std::string& out, const View& v) {
         marks += '-';
       }
       put(marks, kTickLength);
-      values += x_axis ? "<text text-anchor=\"middle\"" : "<text text-anchor=\"end\"";
-      put_attribute(values, "x", x_axis ? p : kLeft - kTickLength - 3);
-      put_attribute(values, "y", x_axis ? kBottom + kTickLength + 14 : p + 4);
-      values += '>';
+      if (x_axis) {
+        open_text(values, p, kBottom + kTickLength + 14, " text-anchor=\"middle\"");
+      } else {
+        open_text(values, kLeft - kTickLength - 3, p + 4, " text-anchor=\"end\"");
+      }
       append_scaled(values, k * step.m, step.e);
       values += "</text>\n";
     }
@@ -149,10 +162,8 @@ void draw_frame(std::string& out, const View& v) {
   put(out, bar);
   out += "M";
   put_point(out, kLeft + bar, kScaleBarY - 5);
-  out += "v10\"/>\n</g>\n<g fill=\"#333\">\n" + values + "<text";
-  put_attribute(out, "x", kLeft + bar + 8);
-  put_attribute(out, "y", kScaleBarY + 4);
-  out += '>';
+  out += "v10\"/>\n</g>\n<g fill=\"#333\">\n" + values;
+  open_text(out, kLeft + bar + 8, kScaleBarY + 4);
   append_scaled(out, step.m, step.e);
   out += "</text>\n</g>\n";
 }
@@ -164,7 +175,7 @@ void draw_tracks(std::string& out, const SurveyMap& m, const View& v) {
   for (const MapTrack& t : m.tracks) {
     if (t.count == 0) continue;
     out += "<polyline stroke=\"";
-    out += kTrackColours[t.colour % std::size(kTrackColours)];
+    out += colour_of(t);
     out += "\" points=\"";
     for (size_t i = t.first; i < t.first + t.count; ++i) {
       if (i > t.first) out += ' ';
@@ -183,7 +194,7 @@ void draw_ends(std::string& out, const SurveyMap& m, const View& v) {
   out += "<g>\n";
   for (const MapTrack& t : m.tracks) {
     if (t.count == 0) continue;
-    std::string_view colour = kTrackColours[t.colour % std::size(kTrackColours)];
+    std::string_view colour = colour_of(t);
     const MapPoint& first = m.points[t.first];
     out += "<circle";
     put_attribute(out, "cx", v.px(first.x));
@@ -231,17 +242,18 @@ void draw_labels(std::string& out, const SurveyMap& m, const View& v) {
     double width = kCharWidth * static_cast<double>(characters);
     const MapPoint& first = m.points[t.first];
     double x = std::min(v.px(first.x) + kLabelOffset, kWidth - width), y = v.py(first.y) - kLabelOffset;
-    int row = cell(y - kCellHeight / 2, kCellHeight, rows);
+    // The cells the text covers, from its top to just below its baseline.
+    int top = cell(y - kFontSize, kCellHeight, rows), bottom = cell(y + 2, kCellHeight, rows);
     int from = cell(x, kCellWidth, columns), to = cell(x + width, kCellWidth, columns);
-    char* slots = &taken[static_cast<size_t>(row * columns)];
-    if (std::any_of(slots + from, slots + to + 1, [](char c) { return c != 0; })) continue;
-    std::fill(slots + from, slots + to + 1, 1);
-    out += "<text fill=\"";
-    out += kTrackColours[t.colour % std::size(kTrackColours)];
-    out += '"';
-    put_attribute(out, "x", x);
-    put_attribute(out, "y", y);
-    out += '>';
+    auto covered = [&](auto visit) {
+      for (int row = top; row <= bottom; ++row)
+        for (int column = from; column <= to; ++column) visit(taken[static_cast<size_t>(row * columns + column)]);
+    };
+    bool free = true;
+    covered([&](char& slot) { free = free && !slot; });
+    if (!free) continue;
+    covered([](char& slot) { slot = 1; });
+    open_text(out, x, y, " fill=\"" + std::string(colour_of(t)) + '"');
     put_label(out, t);
     out += "</text>\n";
   }
@@ -256,15 +268,11 @@ void put_count(std::string& out, int64_t n, const char* one, const char* many) {
 // The input's name; the summary's count of segments and the records; and
 // what the budget left out.
 void draw_caption(std::string& out, const SurveyMap& m, std::string_view input) {
-  out += "<g fill=\"#000\">\n<text";
-  put_attribute(out, "x", kLeft);
-  put_attribute(out, "y", kCaptionY);
-  out += '>';
+  out += "<g fill=\"#000\">\n";
+  open_text(out, kLeft, kCaptionY);
   append_xml_text(out, input);
-  out += "</text>\n<text";
-  put_attribute(out, "x", kLeft);
-  put_attribute(out, "y", kCaptionY + kLineSpacing);
-  out += '>';
+  out += "</text>\n";
+  open_text(out, kLeft, kCaptionY + kLineSpacing);
   put_count(out, m.segments, " segment, ", " segments, ");
   put_count(out, m.records, " record", " records");
   if (segment_stride(m) > 1) {
@@ -295,7 +303,9 @@ std::string draw_map(const SurveyMap& m, std::string_view input) {
   put(out, kWidth);
   out += ' ';
   put(out, kHeight);
-  out += "\" font-family=\"sans-serif\" font-size=\"12\">\n<title>Survey map of ";
+  out += "\" font-family=\"sans-serif\"";
+  put_attribute(out, "font-size", kFontSize);
+  out += ">\n<title>Survey map of ";
   append_xml_text(out, input);
   out += "</title>\n<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
   draw_frame(out, v);
