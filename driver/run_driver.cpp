@@ -100,7 +100,7 @@ void prompt(std::string_view text) {
 }
 
 // A number from its argument when given, otherwise typed at a prompt.
-void acquire_number(const Arguments& args, int position, std::string_view question, int32_t& target) {
+void acquire_number(const Arguments& args, int position, std::string_view question, int32_t* target) {
   if (args.count >= position) {
     read_text_value(args.text(position), target);
   } else {
@@ -145,18 +145,18 @@ RunParameters run_driver(int argc, const char* const* argv) {
     p.infile = args.text(1);
   } else {
     prompt(" Enter name of the input data file : ");
-    read_console_value(p.infile);
+    read_console_value(&p.infile);
   }
   if (!file_exists(p.infile))
     stop_with_message(kMissingInput);
 
-  acquire_number(args, 2, " Enter the number of header lines : ", p.nHead);
-  acquire_number(args, 3, " Enter the line column number : ", p.LineCol);
-  acquire_number(args, 4, " Enter the X column number : ", p.XCol);
-  acquire_number(args, 5, " Enter the Y column number : ", p.YCol);
+  acquire_number(args, 2, " Enter the number of header lines : ", &p.nHead);
+  acquire_number(args, 3, " Enter the line column number : ", &p.LineCol);
+  acquire_number(args, 4, " Enter the X column number : ", &p.XCol);
+  acquire_number(args, 5, " Enter the Y column number : ", &p.YCol);
   if (args.count < 6) {
     prompt(" Enter name of the (optional) output data file : ");
-    read_console_line(p.lstfil);
+    read_console_line(&p.lstfil);
   } else {
     p.lstfil = args.text(6);
   }

@@ -82,7 +82,7 @@ NamedUnit::NamedUnit(Unit unit) : unit(unit) {
 
 void raise_failure(Failure number, NamedUnit unit, int system_error, std::string_view place) {
   // Nothing may cut into the report: a console event waits until the end.
-  platform::EventHold hold;
+  platform::EventHoldMayEndRun hold;
   if (system_error) write_system_line(system_error);
 
   // The report line holds the whole file name, however long; every byte of

@@ -1,8 +1,23 @@
 // SPDX-License-Identifier: Apache-2.0
-// How a run starts and ends: the failure report on standard error (system line, report
-// line, traceback table) with status 0xC0000000 + number, the normal end and
-// the run driver's two stops. Every ending closes every unit once and then
-// ends the process.
+// How a run starts and ends. Every ending writes its report, if any, closes
+// the units and ends the process:
+// - normal end and the run driver's stops: the stop message, the units
+//   closed, status 0 or 1 (end_run, stop_with_message);
+// - a failure: the report on standard error (system line, report line,
+//   traceback table) while console events are held off, the units closed,
+//   status 0xC0000000 + number (raise_failure);
+// - a console event or SIGTERM (console_events.cpp, through the platform: a
+//   signal handler on top of the main work on POSIX, a thread of its own on
+//   Windows): the event arrives; it waits while a step of the main work
+//   holds events off (a record's write, a connection made or broken, a
+//   failure report), whose release goes on with the ending; its report line
+//   is written; the units are cut back and closed; the process ends by the
+//   event. A second event while the first waits or reports ends the run at
+//   once, without a report line of its own.
+// The closing of the units (close_all_units, through the record files) cuts
+// every unfinished file back to its last whole record before it marks the
+// unit closed, and one ending closes at a time, so every file ends with a
+// whole record however two endings meet.
 #pragma once
 #include <string_view>
 

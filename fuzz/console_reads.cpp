@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     unit_table().console_in.handle = fd;
     std::string name, list;
     int32_t n = 0;
-    read_console_value(name);
-    for (int i = 0; i < 4; ++i) read_console_value(n);
-    read_console_line(list);
+    read_console_value(&name);
+    for (int i = 0; i < 4; ++i) read_console_value(&n);
+    read_console_line(&list);
   });
   close(fd);
   return 0;

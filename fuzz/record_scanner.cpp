@@ -39,10 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fresh_run_status([&] {
     open_unit(FileUnit::input, input_path(), OpenMode::existing);
     DataRecord record;
-    while (next_record(record)) {
+    while (next_record(&record)) {
       std::string_view id;
       double x = 0, y = 0;
-      scan_record(record, columns, id, x, y);
+      scan_record(record, columns, &id, &x, &y);
       // The identifier is one field of the record's own text.
       if (id.data() < record.text.data() || id.data() + id.size() > record.text.data() + record.len ||
           id.find(' ') != std::string_view::npos)

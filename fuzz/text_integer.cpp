@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view argument(reinterpret_cast<const char*>(data), size);
   fresh_run_status([&] {
     int32_t n = 7;
-    read_text_value(argument, n);
+    read_text_value(argument, &n);
   });
   return 0;
 }

@@ -24,6 +24,8 @@ inline constexpr std::string_view kNativeLineEnd = "\n";
 #endif
 
 // The platform's code of a failed call (errno, GetLastError()); 0 is none.
+// A call that can fail answers false, its results through the pointers after
+// its inputs and the code of its failure through `error`, last.
 using ErrorCode = int;
 
 // Masks every floating-point exception; makes a write to a pipe whose reader
@@ -35,9 +37,9 @@ void start_up();
 enum class Stream { input, output, error };
 Handle standard_stream(Stream stream);
 
-// The number of bytes read (at most cap), 0 at the end of the data (also a
-// pipe whose writer has left), -1 on failure with *error set.
-ptrdiff_t read_some(Handle h, char* buf, size_t cap, ErrorCode* error);
+// Reads at most cap bytes: *got is their number, 0 at the end of the data
+// (also a pipe whose writer has left).
+bool read_some(Handle h, char* buf, size_t cap, size_t* got, ErrorCode* error);
 
 // A write of more than this goes out in consecutive pieces.
 inline constexpr size_t kMaxWrite = 262144;
@@ -57,7 +59,6 @@ inline bool write_to(Stream stream, const char* bytes, size_t n) {
 
 // Why the platform refused to open a file.
 enum class Refusal {
-  none,
   not_found,       // the file, or a directory on its path, is absent
   access_refused,  // also a write-protected medium, and a directory
   bad_name,        // a character, form or length the file system rejects
@@ -66,21 +67,16 @@ enum class Refusal {
   other,           // anything else: reported with the platform's text
 };
 
-// The platform's mapping of its error codes, one table per platform.
+// The platform's mapping of its error codes, one table per platform: what
+// a refused open's code means.
 Refusal classify_refusal(ErrorCode error);
 
-struct Opened {
-  Handle handle = kNoHandle;  // kNoHandle when refused
-  bool read_only = false;     // writing was refused, reading was not
-  Refusal refusal = Refusal::none;
-  ErrorCode error = 0;        // the refusal's code
-};
-
 // The input: an existing file, for reading only; others may read it too.
-Opened open_for_reading(const std::string& name);
-// An output file: for writing only (reading only when writing is refused),
-// created when absent, old content kept, positioned at its start.
-Opened open_for_writing(const std::string& name);
+bool open_for_reading(const std::string& name, Handle* handle, ErrorCode* error);
+// An output file: for writing only (*read_only, reading only, when writing
+// is refused), created when absent, old content kept, positioned at its
+// start.
+bool open_for_writing(const std::string& name, Handle* handle, bool* read_only, ErrorCode* error);
 
 // A value that every name of one file shares.
 struct FileIdentity {
@@ -161,14 +157,26 @@ void install_console_events(EventActions actions);
 // While one of these lives, an event waits: around a record's writes (with
 // the cut-off of the old content behind a file's first record), the making
 // and breaking of a connection, and a failure report. The first event waits
-// until the last hold ends and then ends the run. Taking a hold costs no
-// system call.
-class EventHold {
+// until the last hold ends, and that release ends the run: the destructor
+// may not return. Taking a hold costs no system call.
+class EventHoldMayEndRun {
  public:
-  EventHold();
-  ~EventHold();
-  EventHold(const EventHold&) = delete;
-  EventHold& operator=(const EventHold&) = delete;
+  EventHoldMayEndRun();
+  ~EventHoldMayEndRun();
+  EventHoldMayEndRun(const EventHoldMayEndRun&) = delete;
+  EventHoldMayEndRun& operator=(const EventHoldMayEndRun&) = delete;
+};
+
+// While one of these lives, an ending closes the units, one ending at a
+// time: on Windows, a second event's thread waits until the closing under
+// way is done. A POSIX signal handler runs on top of the closing it
+// interrupts, which never goes on, so it never waits: it closes what is left.
+class ClosingTurn {
+ public:
+  ClosingTurn();
+  ~ClosingTurn();
+  ClosingTurn(const ClosingTurn&) = delete;
+  ClosingTurn& operator=(const ClosingTurn&) = delete;
 };
 
 // Ends the process the way the platform ends a program stopped by the event.

@@ -65,38 +65,31 @@ bool lock_refused(int f, bool writing) {
 #endif
 }
 
-Opened open_file(const std::string& name, int flags) {
-  Opened o;
+bool open_file(const std::string& name, int flags, Handle* handle, bool* read_only, ErrorCode* error) {
   // A name with a NUL inside is no name the file system knows.
   if (name.find('\0') != std::string::npos) {
-    o.refusal = Refusal::bad_name;
-    o.error = EINVAL;
-    return o;
+    *error = EINVAL;
+    return false;
   }
+  *read_only = false;
   int f = open(name.c_str(), flags | O_CLOEXEC, 0666);
   if (f < 0 && (flags & O_WRONLY) && (errno == EACCES || errno == EPERM || errno == EROFS)) {
-    o.read_only = true;
+    *read_only = true;
     f = open(name.c_str(), (flags & ~O_WRONLY) | O_RDONLY | O_CLOEXEC, 0666);
   }
-  if (f < 0) {
-    o.read_only = false;
-    o.error = errno;
-    o.refusal = classify_refusal(o.error);
-    return o;
-  }
+  if (f < 0) return failed(error);
   // Refused before a byte is written: the open itself changes no file.
-  if (!o.read_only && lock_refused(f, flags & O_WRONLY)) {
+  if (!*read_only && lock_refused(f, flags & O_WRONLY)) {
     close(f);
-    o.error = file_busy_error();
-    o.refusal = classify_refusal(o.error);
-    return o;
+    *error = file_busy_error();
+    return false;
   }
-  o.handle = f;
-  return o;
+  *handle = f;
+  return true;
 }
 
 // Joins path components, dropping "." and letting ".." remove the one before.
-std::string normalise(std::string_view absolute) {
+std::string resolve_dots(std::string_view absolute) {
   std::string out;
   for (std::string_view p : resolved_components(absolute, "/")) {
     out += '/';
@@ -120,14 +113,24 @@ const EventSignal kEventSignals[] = {
     {ConsoleEvent::terminate, SIGTERM},
 };
 
+// How a run ends by a signal: the signal arrives (on_signal) on top of the
+// main work, between two of its system calls (a caught signal does not cut
+// a write to a file on disk). While a step of the main work holds events
+// off, the first signal waits for it (wait_for_hold), and the release of the
+// last hold goes on from there. Then the event's report line is written
+// (report_then_end), the units are cut back and closed and the process ends
+// by the signal (the `end` action). A signal that comes while the first
+// waits or reports ends the run at once (end_at_once), in a handler of its
+// own on top of the first, which never goes on.
+struct EventState {
+  volatile sig_atomic_t holds = 0;    // steps that hold events off: a count, no system call
+  volatile sig_atomic_t taken = 0;    // an event is ending the run
+  volatile sig_atomic_t waiting = 0;  // the signal that waits for the holds to end
+};
+
 EventActions g_actions = {};
 sigset_t g_event_signals;
-// Signals interrupt the main thread between system calls (a caught signal
-// does not cut a write to a file on disk), so a hold is a count that the
-// handler reads: no system call.
-volatile sig_atomic_t g_holds = 0;
-volatile sig_atomic_t g_event_taken = 0;  // the run is ending by an event
-volatile sig_atomic_t g_waiting_signal = 0;  // the event that waits for the holds to end
+EventState g_event;
 
 ConsoleEvent event_of(int sig) {
   for (const EventSignal& e : kEventSignals)
@@ -135,28 +138,31 @@ ConsoleEvent event_of(int sig) {
   return ConsoleEvent::interrupt;
 }
 
+// Does not return.
+void end_at_once(int sig) { g_actions.end(event_of(sig)); }
+
+void wait_for_hold(int sig) { g_event.waiting = sig; }
+
 // The event's report goes out with the event signals let through: one that
-// comes while standard error does not take it ends the run at once (in a
-// handler of its own, on top of this one). The closing that follows is
-// never cut short.
-void report_and_end(int sig) {
+// comes while standard error does not take it ends the run at once. The
+// closing that follows is never cut short.
+void report_then_end(int sig) {
   sigprocmask(SIG_UNBLOCK, &g_event_signals, nullptr);
   g_actions.report(event_of(sig));
   sigprocmask(SIG_BLOCK, &g_event_signals, nullptr);
-  g_actions.end(event_of(sig));
+  end_at_once(sig);
 }
 
 // Every event signal stays blocked while a handler runs (sa_mask), except
 // while it writes the report.
 void on_signal(int sig) {
-  bool first = !g_event_taken;
-  g_event_taken = 1;
-  if (!first) g_actions.end(event_of(sig));
-  if (g_holds > 0) {
-    g_waiting_signal = sig;
+  if (g_event.taken) end_at_once(sig);
+  g_event.taken = 1;
+  if (g_event.holds > 0) {
+    wait_for_hold(sig);
     return;
   }
-  report_and_end(sig);
+  report_then_end(sig);
 }
 
 }  // namespace
@@ -180,14 +186,14 @@ Handle replace_standard_stream(Stream stream, Handle h) {
   return std::exchange(g_standard_streams[static_cast<int>(stream)], h);
 }
 
-ptrdiff_t read_some(Handle h, char* buf, size_t cap, ErrorCode* error) {
+bool read_some(Handle h, char* buf, size_t cap, size_t* got, ErrorCode* error) {
   for (;;) {
-    ssize_t got = read(fd(h), buf, cap);
-    if (got >= 0) return got;
-    if (errno != EINTR) {
-      *error = errno;
-      return -1;
+    ssize_t n = read(fd(h), buf, cap);
+    if (n >= 0) {
+      *got = static_cast<size_t>(n);
+      return true;
     }
+    if (errno != EINTR) return failed(error);
   }
 }
 
@@ -226,11 +232,16 @@ Refusal classify_refusal(ErrorCode error) {
   return Refusal::other;
 }
 
-Opened open_for_reading(const std::string& name) { return open_file(name, O_RDONLY); }
+bool open_for_reading(const std::string& name, Handle* handle, ErrorCode* error) {
+  bool read_only;
+  return open_file(name, O_RDONLY, handle, &read_only, error);
+}
 
 // Only written: a pipe whose reader has left then fails the write instead of
 // waiting for the program itself to read it.
-Opened open_for_writing(const std::string& name) { return open_file(name, O_WRONLY | O_CREAT); }
+bool open_for_writing(const std::string& name, Handle* handle, bool* read_only, ErrorCode* error) {
+  return open_file(name, O_WRONLY | O_CREAT, handle, read_only, error);
+}
 
 bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
   struct stat st;
@@ -273,13 +284,13 @@ unsigned process_id() { return static_cast<unsigned>(getpid()); }
 
 std::string absolute_name(std::string_view name) {
   if (name.empty()) return {};
-  if (name[0] == '/') return normalise(name);
+  if (name[0] == '/') return resolve_dots(name);
   char cwd[PATH_MAX];
   if (!getcwd(cwd, sizeof cwd)) return std::string(name);
   std::string absolute = cwd;
   absolute += '/';
   absolute += name;
-  return normalise(absolute);
+  return resolve_dots(absolute);
 }
 
 bool name_exists(const std::string& resolved) {
@@ -340,17 +351,23 @@ void install_console_events(EventActions actions) {
 
 // The fences keep the compiler from moving the main work's stores to the
 // units table across the count that the handler reads.
-EventHold::EventHold() {
-  g_holds = g_holds + 1;
+EventHoldMayEndRun::EventHoldMayEndRun() {
+  g_event.holds = g_event.holds + 1;
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-EventHold::~EventHold() {
+// The release of the last hold carries out the ending of an event that
+// waited for it.
+EventHoldMayEndRun::~EventHoldMayEndRun() {
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  g_holds = g_holds - 1;
-  if (g_holds > 0 || !g_waiting_signal) return;
-  report_and_end(g_waiting_signal);
+  g_event.holds = g_event.holds - 1;
+  if (g_event.holds > 0 || !g_event.waiting) return;
+  report_then_end(g_event.waiting);
 }
+
+// A signal handler never waits for a closing under way: see ClosingTurn.
+ClosingTurn::ClosingTurn() = default;
+ClosingTurn::~ClosingTurn() = default;
 
 // By the signal itself, so that a calling shell sees that the program was
 // interrupted: default action, unblocked, raised again.

@@ -99,51 +99,48 @@ bool link_target_exists(const std::string& resolved) {
 
 // A name that a system call writes into a buffer of the size it asks for
 // (the call answers the size it needs, NUL included, while the buffer is too
-// small, and the name's length once it fits); empty when the call fails.
+// small, and the name's length once it fits, 0 when it fails).
 template <typename Call>
-std::string name_from(Call call) {
-  std::string text;
+bool name_from(Call call, std::string* name) {
   for (DWORD need = call(0, nullptr); need > 0;) {
-    text.resize(need);
-    DWORD got = call(need, text.data());
+    name->resize(need);
+    DWORD got = call(need, name->data());
     if (got < need) {
-      text.resize(got);
-      return text;
+      name->resize(got);
+      return got > 0;
     }
     need = got;  // the current folder changed in between
   }
-  return {};
+  return false;
 }
 
-Opened open_file(const std::string& name, DWORD access, DWORD disposition) {
-  Opened o;
+bool open_file(const std::string& name, DWORD access, DWORD disposition, Handle* handle, bool* read_only,
+               ErrorCode* error) {
   if (!windows_names::taken_whole(name)) {
-    o.refusal = Refusal::bad_name;
-    o.error = name.size() > windows_names::kMaxNameLength ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_NAME;
-    return o;
+    *error = name.size() > windows_names::kMaxNameLength ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_NAME;
+    return false;
   }
+  *read_only = false;
   HANDLE h = CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD e = GetLastError();
   bool writing = (access & GENERIC_WRITE) != 0;
   if (h == INVALID_HANDLE_VALUE && writing && (e == ERROR_ACCESS_DENIED || e == ERROR_WRITE_PROTECT)) {
     h = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     e = GetLastError();
-    o.read_only = true;
+    *read_only = true;
   }
   if (h == INVALID_HANDLE_VALUE) {
     if ((e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) && drive_missing(name)) e = ERROR_INVALID_DRIVE;
-    o.read_only = false;
-    o.error = static_cast<ErrorCode>(e);
-    o.refusal = classify_refusal(o.error);
-    return o;
+    *error = static_cast<ErrorCode>(e);
+    return false;
   }
-  o.handle = reinterpret_cast<Handle>(h);
-  return o;
+  *handle = reinterpret_cast<Handle>(h);
+  return true;
 }
 
 // The file name without its folder, kept for the rest of the process. Only
 // the failure report asks, on the main thread.
-const char* module_name(HMODULE module) {
+bool module_name(HMODULE module, const char** name) {
   static struct {
     HMODULE module;
     char name[MAX_PATH];
@@ -151,27 +148,45 @@ const char* module_name(HMODULE module) {
   static int count = 0;
   static char path[32768];
 
-  for (int i = 0; i < count; ++i)
-    if (known[i].module == module) return known[i].name;
+  for (int i = 0; i < count; ++i) {
+    if (known[i].module == module) {
+      *name = known[i].name;
+      return true;
+    }
+  }
   DWORD n = GetModuleFileNameA(module, path, sizeof path);
-  if (n == 0 || n == sizeof path || count == kMaxModules) return nullptr;
+  if (n == 0 || n == sizeof path || count == kMaxModules) return false;
   const char* base = path;
   for (const char* p = path; *p; ++p)
     if (*p == '\\' || *p == '/') base = p + 1;
   known[count].module = module;
   lstrcpynA(known[count].name, base, sizeof known[count].name);
-  return known[count++].name;
+  *name = known[count++].name;
+  return true;
 }
 
-// The hold of console events: the handler's thread takes it before the
-// event ends the run.
-struct EventLock {
-  CRITICAL_SECTION section;  // re-entrant: holds nest (a failed close reported within a report)
-  EventLock() { InitializeCriticalSection(&section); }
+// How a run ends by a console event: the system starts a thread of its own
+// for it (on_control) while the main work goes on. The first event waits
+// for the main work's hold (the event lock), writes its report line, and
+// then the units are cut back and closed and the process ends (the `end`
+// action). An event that comes while the first waits or reports (a record
+// or a report stuck on a reader who stopped reading) ends the run at once
+// on its thread; its closing of the units waits for one under way on
+// another thread (the closing lock), which cuts back every file it closes.
+
+// Re-entrant: holds nest (a failed close reported within a report).
+struct Lock {
+  CRITICAL_SECTION section;
+  Lock() { InitializeCriticalSection(&section); }
 };
 
 CRITICAL_SECTION* event_lock() {
-  static EventLock lock;
+  static Lock lock;
+  return &lock.section;
+}
+
+CRITICAL_SECTION* closing_lock() {
+  static Lock lock;
   return &lock.section;
 }
 
@@ -179,10 +194,6 @@ EventActions g_actions = {};
 // Set once the handler has taken an event, which then ends the process.
 volatile LONG g_event_taken = 0;
 
-// Runs on a thread the system starts for the event. The first event waits
-// for the main work's hold and writes its report; one that comes while it
-// waits (a record or a report stuck on a reader who stopped reading) ends
-// the run at once.
 BOOL WINAPI on_control(DWORD type) {
   ConsoleEvent event;
   switch (type) {
@@ -220,6 +231,7 @@ void start_up() {
   _controlfp_s(&control, _MCW_EM, _MCW_EM);
   standard_stream(Stream::input);  // the standard handles as they are at start
   event_lock();
+  closing_lock();
 }
 
 namespace {
@@ -237,18 +249,22 @@ Handle standard_stream(Stream stream) { return standard_slot(stream); }
 
 Handle replace_standard_stream(Stream stream, Handle h) { return std::exchange(standard_slot(stream), h); }
 
-ptrdiff_t read_some(Handle h, char* buf, size_t cap, ErrorCode* error) {
-  if (!usable(h, error)) return -1;
-  DWORD got = 0;
-  if (ReadFile(os(h), buf, static_cast<DWORD>(std::min(cap, kMaxRead)), &got, nullptr)) {
-    if (got == 0) await_console_event(os(h));
-    return got;
+bool read_some(Handle h, char* buf, size_t cap, size_t* got, ErrorCode* error) {
+  if (!usable(h, error)) return false;
+  DWORD n = 0;
+  if (ReadFile(os(h), buf, static_cast<DWORD>(std::min(cap, kMaxRead)), &n, nullptr)) {
+    if (n == 0) await_console_event(os(h));
+    *got = n;
+    return true;
   }
   DWORD e = GetLastError();
-  if (e == ERROR_BROKEN_PIPE) return 0;  // the writer has left
+  if (e == ERROR_BROKEN_PIPE) {  // the writer has left
+    *got = 0;
+    return true;
+  }
   if (e == ERROR_OPERATION_ABORTED) await_console_event(os(h));
   *error = static_cast<ErrorCode>(e);
-  return -1;
+  return false;
 }
 
 bool write_all(Handle h, const char* bytes, size_t n, size_t* written, ErrorCode* error) {
@@ -269,9 +285,14 @@ bool write_all(Handle h, const char* bytes, size_t n, size_t* written, ErrorCode
 
 Refusal classify_refusal(ErrorCode error) { return windows_names::classify(error); }
 
-Opened open_for_reading(const std::string& name) { return open_file(name, GENERIC_READ, OPEN_EXISTING); }
+bool open_for_reading(const std::string& name, Handle* handle, ErrorCode* error) {
+  bool read_only;
+  return open_file(name, GENERIC_READ, OPEN_EXISTING, handle, &read_only, error);
+}
 
-Opened open_for_writing(const std::string& name) { return open_file(name, GENERIC_WRITE, OPEN_ALWAYS); }
+bool open_for_writing(const std::string& name, Handle* handle, bool* read_only, ErrorCode* error) {
+  return open_file(name, GENERIC_WRITE, OPEN_ALWAYS, handle, read_only, error);
+}
 
 bool file_kind(Handle h, FileKind* kind, ErrorCode* error) {
   SetLastError(NO_ERROR);
@@ -343,13 +364,11 @@ unsigned process_id() { return GetCurrentProcessId(); }
 std::string absolute_name(std::string_view name) {
   std::string given(name);
   if (given.empty()) return given;
-  if (windows_names::taken_whole(given)) {
-    std::string full =
-        name_from([&](DWORD size, char* buf) { return GetFullPathNameA(given.c_str(), size, buf, nullptr); });
-    if (!full.empty()) return full;
-  }
-  std::string current = name_from(GetCurrentDirectoryA);
-  return current.empty() ? given : windows_names::absolute_lexically(given, current);
+  std::string full, current;
+  auto full_path = [&](DWORD size, char* buf) { return GetFullPathNameA(given.c_str(), size, buf, nullptr); };
+  if (windows_names::taken_whole(given) && name_from(full_path, &full)) return full;
+  if (!name_from(GetCurrentDirectoryA, &current)) return given;
+  return windows_names::absolute_lexically(given, current);
 }
 
 bool name_exists(const std::string& resolved) {
@@ -400,8 +419,12 @@ void install_console_events(EventActions actions) {
   SetConsoleCtrlHandler(on_control, TRUE);
 }
 
-EventHold::EventHold() { EnterCriticalSection(event_lock()); }
-EventHold::~EventHold() { LeaveCriticalSection(event_lock()); }
+EventHoldMayEndRun::EventHoldMayEndRun() { EnterCriticalSection(event_lock()); }
+// The release lets an event's thread that waits for it end the run.
+EventHoldMayEndRun::~EventHoldMayEndRun() { LeaveCriticalSection(event_lock()); }
+
+ClosingTurn::ClosingTurn() { EnterCriticalSection(closing_lock()); }
+ClosingTurn::~ClosingTurn() { LeaveCriticalSection(closing_lock()); }
 
 // The status Windows itself gives a console program ended by Ctrl-C: a
 // batch file sees that the run was interrupted.
@@ -414,9 +437,7 @@ bool code_module(uintptr_t pc, const char** image, uintptr_t* offset) {
   if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                           reinterpret_cast<LPCSTR>(pc), &module))
     return false;
-  const char* name = module_name(module);
-  if (!name) return false;
-  *image = name;
+  if (!module_name(module, image)) return false;
   *offset = pc - reinterpret_cast<uintptr_t>(module);
   return true;
 }

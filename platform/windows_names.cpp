@@ -62,7 +62,7 @@ size_t root_length(std::string_view name) {
 // The root, then the components with "." and ".." resolved, a backslash
 // before each; a drive alone gets one after it (C:\), a share or a device
 // does not (\\.\CON).
-std::string normalise(std::string_view absolute) {
+std::string resolve_dots(std::string_view absolute) {
   size_t root = root_length(absolute);
   std::string out(absolute.substr(0, root));
   std::replace(out.begin(), out.end(), '/', '\\');
@@ -140,7 +140,7 @@ std::string absolute_lexically(std::string_view name, std::string_view current) 
     full += '\\';
     full += name;
   }
-  return normalise(full);
+  return resolve_dots(full);
 }
 
 }  // namespace windows_names

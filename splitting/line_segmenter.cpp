@@ -126,7 +126,7 @@ void segment_lines(const RunParameters& p) {
 
   for (int32_t i = 0; i < p.nHead; ++i) {
     std::string_view line;
-    if (!read_record(FileUnit::input, line)) return finish(s, p);
+    if (!read_record(FileUnit::input, &line)) return finish(s, p);
     s.headers.push_back(text_record(trimmed(line)));
   }
   s.list = !is_blank(p.lstfil);
@@ -140,8 +140,8 @@ void segment_lines(const RunParameters& p) {
     s.previous_x = s.x;
     s.previous_y = s.y;
     std::swap(s.data, s.pending);
-    if (!next_record(*s.data)) return finish(s, p);
-    scan_record(*s.data, s.columns, s.current, s.x, s.y);
+    if (!next_record(s.data)) return finish(s, p);
+    scan_record(*s.data, s.columns, &s.current, &s.x, &s.y);
     if (s.current == s.previous) {
       if (s.steps < INT32_MAX) ++s.steps;  // beyond, the count line shows asterisks anyway
       s.code = direction_code(s.x - s.previous_x, s.y - s.previous_y);

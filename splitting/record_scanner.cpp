@@ -19,10 +19,10 @@ const size_t kNormaliseBlock = 16;
 
 // Makes `line` the record: TABs and commas become blanks, trailing blanks
 // are not counted. Kept inline in next_record: it runs once for every record.
-[[gnu::always_inline]] inline void normalise(std::string_view line, DataRecord& record) {
+[[gnu::always_inline]] inline void normalise(std::string_view line, DataRecord* record) {
   size_t n = line.size();
-  if (record.text.size() < n + kRecordRoom) record.text.resize(n + kRecordRoom);
-  char* out = record.text.data();
+  if (record->text.size() < n + kRecordRoom) record->text.resize(n + kRecordRoom);
+  char* out = record->text.data();
   size_t i = 0;
   for (; i + kNormaliseBlock <= n; i += kNormaliseBlock) {
     char block[kNormaliseBlock];
@@ -31,15 +31,15 @@ const size_t kNormaliseBlock = 16;
     memcpy(out + i, block, kNormaliseBlock);
   }
   for (; i < n; ++i) out[i] = normalised(line[i]);
-  record.len = trimmed_length(out, n);
+  record->len = trimmed_length(out, n);
 }
 
 }  // namespace
 
-bool next_record(DataRecord& record) {
+bool next_record(DataRecord* record) {
   std::string_view line;
   do {
-    if (!read_record(FileUnit::input, line)) return false;
+    if (!read_record(FileUnit::input, &line)) return false;
   } while (is_blank(line));  // a TAB or a comma makes a line not blank
   normalise(line, record);
   return true;
@@ -53,12 +53,12 @@ namespace {
 // free format would make of it; a missing one is still the end of the data.
 // Kept inline in scan_record: it runs for both coordinates of every record.
 [[gnu::always_inline]] inline void read_coordinate(std::string_view field, int64_t column, bool strict,
-                                                   double& target) {
+                                                   double* target) {
   if (strict && !field.empty() && !is_decimal_number(field)) {
     raise_field_failure(Failure::syntax_error, FileUnit::input, column, field);
   }
   Failure failure;
-  if (!read_field_value(field, target, failure)) raise_field_failure(failure, FileUnit::input, column, field);
+  if (!read_field_value(field, target, &failure)) raise_field_failure(failure, FileUnit::input, column, field);
 }
 
 // The first of the three columns at or after `column`: past the record's end
@@ -72,7 +72,7 @@ int64_t next_used_column(const Columns& c, int64_t column) {
 
 }  // namespace
 
-void scan_record(const DataRecord& record, const Columns& columns, std::string_view& id, double& x, double& y) {
+void scan_record(const DataRecord& record, const Columns& columns, std::string_view* id, double* x, double* y) {
   const char* text = record.text.data();
   size_t len = record.len;
   size_t pos = 0;
@@ -92,7 +92,7 @@ void scan_record(const DataRecord& record, const Columns& columns, std::string_v
     pos = end;
     while (pos < len && text[pos] == ' ') ++pos;
     if (column == columns.line) {
-      id = field;
+      *id = field;
     } else if (column == columns.x) {
       read_coordinate(field, column, columns.strict, x);
     } else if (column == columns.y) {

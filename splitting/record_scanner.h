@@ -29,12 +29,12 @@ struct Columns {
 
 // Fills `record` with the next line of the input that is not all blanks.
 // False at the end of the input.
-bool next_record(DataRecord& record);
+bool next_record(DataRecord* record);
 
 // Cuts the fields up to the last needed column, each whole. The identifier
 // (a field, so it holds no blank), X and Y are replaced only by their own
 // fields, the first match winning when columns are equal; a coordinate is
 // read as a free-format real. The identifier column is always reached, so
-// `id` is always replaced: by a view of the record's own text, valid while
+// *id is always replaced: by a view of the record's own text, valid while
 // the record is not read into again.
-void scan_record(const DataRecord& record, const Columns& columns, std::string_view& id, double& x, double& y);
+void scan_record(const DataRecord& record, const Columns& columns, std::string_view* id, double* x, double* y);

@@ -162,7 +162,8 @@ TEST(RecordFiles, ReadOnlyLineFileEndsRunAtItsFirstWrite) {
 // output file ends with a whole record, whether SIGXFSZ was ignored when the
 // program started or left at its default, which would end it mid-record.
 // An interrupt that arrives as the short write returns ends the run by the
-// signal instead, the record cut back all the same.
+// signal instead, the record cut back all the same; so does a second signal
+// that comes while the failure's own closing is under way.
 TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
   constexpr rlim_t kLimit = 1000;
   std::string input = "HDR\n", full = "HDR\r\n";
@@ -182,10 +183,12 @@ TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
   struct Ending {
     const char* how;
     sighandler_t sigxfsz;
-    int interrupt;  // a signal raised as the short write returns, or 0
+    int interrupt = 0;  // a signal raised as the short write returns, or 0
+    int then = 0;       // with `interrupt`, a second one, both as the input is closed
   };
-  for (Ending e : {Ending{"SIGXFSZ ignored", SIG_IGN, 0}, Ending{"SIGXFSZ at its default", SIG_DFL, 0},
-                   Ending{"SIGINT as the write comes back short", SIG_IGN, SIGINT}}) {
+  for (Ending e : {Ending{"SIGXFSZ ignored", SIG_IGN}, Ending{"SIGXFSZ at its default", SIG_DFL},
+                   Ending{"SIGINT as the write comes back short", SIG_IGN, SIGINT},
+                   Ending{"SIGINT and SIGTERM as the failure closes the input", SIG_IGN, SIGINT, SIGTERM}}) {
     SCOPED_TRACE(e.how);
     if (e.interrupt && kNoWriteHook) continue;  // skipped below
     TempDir d;
@@ -194,15 +197,19 @@ TEST(RecordFiles, WriteCutShortByFileSizeLimitLeavesWholeRecords) {
       signal(SIGXFSZ, e.sigxfsz);
       rlimit rl{kLimit, kLimit};
       setrlimit(RLIMIT_FSIZE, &rl);
-      if (e.interrupt) hook_write("list.lst", 0, e.interrupt);
+      if (e.interrupt) hook_write(e.then ? "in.xyz" : "list.lst", e.then ? -1 : 0, e.interrupt, e.then);
     });
-    if (e.interrupt) {
+    const std::string failure =
+        system_line("File too large") + report(38, "error during write, unit 11, file " + d.file("list.lst"));
+    if (e.then) {
+      EXPECT_EQ(r.term_signal(), e.then);
+      expect_err_start(r, failure);
+    } else if (e.interrupt) {
       EXPECT_EQ(r.term_signal(), e.interrupt);
       EXPECT_EQ(r.err, event_report("control-C"));
     } else {
       EXPECT_EQ(r.exit_code(), failure_status(38));
-      expect_err_start(r, system_line("File too large") +
-                              report(38, "error during write, unit 11, file " + d.file("list.lst")));
+      expect_err_start(r, failure);
     }
     EXPECT_EQ(console(r), "");
     for (const std::string name : {"list.lst", "L1.dat"}) {

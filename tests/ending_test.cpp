@@ -65,8 +65,9 @@ class Ending : public ::testing::Test {
   // sees the end of the data.
   static bool closed(platform::Handle read) {
     char byte;
+    size_t got;
     platform::ErrorCode error;
-    return platform::read_some(read, &byte, 1, &error) == 0;
+    return platform::read_some(read, &byte, 1, &got, &error) && got == 0;
   }
   std::vector<Pipe> pipes_;
 };

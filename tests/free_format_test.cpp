@@ -50,12 +50,12 @@ class FreeFormat : public ::testing::Test {
   }
   // Runs each case through a console read into a text target.
   template <typename Case, size_t N>
-  void expect_text_reads(const Case (&cases)[N], void (*read)(std::string&)) {
+  void expect_text_reads(const Case (&cases)[N], void (*read)(std::string*)) {
     for (const Case& c : cases) {
       SCOPED_TRACE("console [" + shown(c.in) + "]");
       console(c.in);
       std::string v = kTextSentinel;
-      const long long status = run_status([&] { read(v); });
+      const long long status = run_status([&] { read(&v); });
       EXPECT_EQ(status, c.status);
       if (status == kOk && c.status == kOk) {
         EXPECT_EQ(v, c.value);
@@ -65,7 +65,7 @@ class FreeFormat : public ::testing::Test {
   // A field's failure comes back to its reader instead of ending the run.
   long long real_from_text(const std::string& in, double& v) {
     Failure f;
-    return read_field_value(in, v, f) ? kOk : failure(f);
+    return read_field_value(in, &v, &f) ? kOk : failure(f);
   }
   std::unique_ptr<ScratchFile> input_;
 };
@@ -118,7 +118,7 @@ void expect_integers_from_text(std::span<const IntCase> cases) {
   for (const IntCase& c : cases) {
     SCOPED_TRACE("text [" + c.in + "]");
     int32_t v = kIntSentinel;
-    const long long status = fresh_run_status([&] { read_text_value(c.in, v); });
+    const long long status = fresh_run_status([&] { read_text_value(c.in, &v); });
     EXPECT_EQ(status, c.status);
     if (status == kOk && c.status == kOk) {
       EXPECT_EQ(v, c.value);
@@ -133,7 +133,7 @@ TEST_F(FreeFormat, IntegerFromConsole) {
     SCOPED_TRACE("console line [" + c.in + "]");
     console(c.in + "\n");
     int32_t v = kIntSentinel;
-    const long long status = run_status([&] { read_console_value(v); });
+    const long long status = run_status([&] { read_console_value(&v); });
     EXPECT_EQ(status, c.status);
     if (status == kOk && c.status == kOk) {
       EXPECT_EQ(v, c.value);
@@ -290,9 +290,9 @@ TEST_F(FreeFormat, ConsoleLineRead) {
 TEST_F(FreeFormat, ConsoleReadsStartOnTheNextLine) {
   int32_t n = kIntSentinel;
   std::string t = kTextSentinel;
-  auto read_int = [&] { return run_status([&] { read_console_value(n); }); };
-  auto read_text = [&] { return run_status([&] { read_console_value(t); }); };
-  auto read_line = [&] { return run_status([&] { read_console_line(t); }); };
+  auto read_int = [&] { return run_status([&] { read_console_value(&n); }); };
+  auto read_text = [&] { return run_status([&] { read_console_value(&t); }); };
+  auto read_line = [&] { return run_status([&] { read_console_line(&t); }); };
 
   for (const char* first : {"5 6\n7\n", "5,6\n7\n", "5\r\n7\r\n", "\n\n  5\n7", "(5,6)\n7\n"}) {
     SCOPED_TRACE("console [" + std::string(first) + "]");
@@ -347,9 +347,9 @@ TEST_F(FreeFormat, RefusedConsoleRead) {
     SCOPED_TRACE("operation " + std::to_string(op));
     console("5\n", true);
     EXPECT_EQ(run_status([&] {
-                if (op == 0) read_console_value(n);
-                if (op == 1) read_console_value(t);
-                if (op == 2) read_console_line(t);
+                if (op == 0) read_console_value(&n);
+                if (op == 1) read_console_value(&t);
+                if (op == 2) read_console_line(&t);
               }),
               kRefused);
   }

@@ -28,11 +28,14 @@ Lines read_lines(platform::Handle h) {
   r.handle = h;
   Lines lines;
   std::string_view line;
-  LineStatus s;
-  while ((s = next_line(r, line)) == LineStatus::line) lines.emplace_back(line);
-  EXPECT_EQ(s, LineStatus::end);
+  NoLine why = NoLine::read_error;
+  platform::ErrorCode error;
+  while (next_line(r, &line, &why, &error)) lines.emplace_back(line);
+  EXPECT_EQ(why, NoLine::end);
   EXPECT_EQ(r.lines, lines.size()) << "lines counted; a Ctrl-Z line is none";
-  EXPECT_EQ(next_line(r, line), LineStatus::end) << "a line after the end";
+  why = NoLine::read_error;
+  EXPECT_FALSE(next_line(r, &line, &why, &error)) << "a line after the end";
+  EXPECT_EQ(why, NoLine::end);
   release_reader(r);
   return lines;
 }
@@ -60,8 +63,9 @@ Lines read_from_pipe(const std::string& input) {
   Lines lines = read_lines(pipe.read);
   // Drain what follows an early end so the writer never meets a closed pipe.
   char sink[4096];
+  size_t got;
   platform::ErrorCode error;
-  while (platform::read_some(pipe.read, sink, sizeof sink, &error) > 0) {
+  while (platform::read_some(pipe.read, sink, sizeof sink, &got, &error) && got > 0) {
   }
   writer.join();
   close_pipe(pipe);
@@ -141,13 +145,16 @@ INSTANTIATE_TEST_SUITE_P(Inputs, LineReading, testing::ValuesIn(line_cases()),
 TEST(LineReader, ReadErrorIsReported) {
   ScratchFile write_only("text\n", true);
   char byte;
-  platform::ErrorCode refused = 0;
-  ASSERT_EQ(platform::read_some(write_only.handle(), &byte, 1, &refused), -1);
+  size_t got;
+  platform::ErrorCode refused = 0, error = 0;
+  ASSERT_FALSE(platform::read_some(write_only.handle(), &byte, 1, &got, &refused));
   LineReader r;
   r.handle = write_only.handle();
   std::string_view line;
-  EXPECT_EQ(next_line(r, line), LineStatus::read_error);
-  EXPECT_EQ(r.error, refused);
+  NoLine why = NoLine::end;
+  EXPECT_FALSE(next_line(r, &line, &why, &error));
+  EXPECT_EQ(why, NoLine::read_error);
+  EXPECT_EQ(error, refused);
   release_reader(r);
 }
 

@@ -52,7 +52,7 @@ void expect_exact_reads(const std::string& name, size_t expected_lines) {
   for (const CorpusLine& c : lines) {
     double v = 12345.0;
     Failure f;
-    long long status = read_field_value(c.text, v, f) ? -1 : failure(f);
+    long long status = read_field_value(c.text, &v, &f) ? -1 : failure(f);
     uint64_t got = std::bit_cast<uint64_t>(v);
     if (c.bits == kInfinity ? status == failure(64) : status == -1 && got == c.bits) continue;
     if (++wrong <= kShownMismatches) {

@@ -33,9 +33,12 @@ TEST(Platform, ClassifiesRefusedOpens) {
   write_file(dir.file("file"), "");
   for (const RefusalCase& c : kRefusalCases) {
     const std::string name = dir.path() + c.name.substr(4);
-    platform::Opened o = c.for_writing ? platform::open_for_writing(name) : platform::open_for_reading(name);
-    EXPECT_EQ(o.handle, platform::kNoHandle) << c.label;
-    EXPECT_EQ(o.refusal, c.refusal) << c.label << ", error " << o.error;
+    platform::Handle h;
+    bool read_only;
+    platform::ErrorCode error = 0;
+    EXPECT_FALSE(c.for_writing ? platform::open_for_writing(name, &h, &read_only, &error)
+                               : platform::open_for_reading(name, &h, &error)) << c.label;
+    EXPECT_EQ(platform::classify_refusal(error), c.refusal) << c.label << ", error " << error;
   }
 }
 

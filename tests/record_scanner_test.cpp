@@ -29,8 +29,8 @@ class RecordScanner : public testing::Test {
   // Reads the next record and scans it; the status the run ended with, or -1.
   long long scan_next(const Columns& columns) {
     return run_status([&] {
-      ASSERT_TRUE(next_record(record_));
-      scan_record(record_, columns, id_, x_, y_);
+      ASSERT_TRUE(next_record(&record_));
+      scan_record(record_, columns, &id_, &x_, &y_);
     });
   }
 
@@ -66,13 +66,13 @@ TEST_F(RecordScanner, LineOfCommasIsARecordWithBlankFields) {
 
 TEST_F(RecordScanner, EndOfInputAfterBlankLines) {
   input("L1 1 2\n\n   \n");
-  ASSERT_TRUE(next_record(record_));
-  EXPECT_FALSE(next_record(record_));
+  ASSERT_TRUE(next_record(&record_));
+  EXPECT_FALSE(next_record(&record_));
 }
 
 TEST_F(RecordScanner, EmptyInputHasNoRecord) {
   input("");
-  EXPECT_FALSE(next_record(record_));
+  EXPECT_FALSE(next_record(&record_));
 }
 
 TEST_F(RecordScanner, TabsAndCommasBecomeBlanks) {

@@ -230,11 +230,11 @@ std::string permissions_untestable(const std::string& dir) {
          " or " + dir + ": permissions cannot be tested";
 }
 
-void hook_write(const std::string& file, int write, int sig) {
+void hook_write(const std::string& file, int write, int sig, int then) {
   setenv("LD_PRELOAD", WRITE_HOOK_LIBRARY, 1);
   setenv("SEGMENTOR_HOOK_FILE", file.c_str(), 1);
   setenv("SEGMENTOR_HOOK_WRITE", std::to_string(write).c_str(), 1);
-  setenv("SEGMENTOR_HOOK_SIGNAL", std::to_string(sig).c_str(), 1);
+  setenv("SEGMENTOR_HOOK_SIGNAL", (std::to_string(sig) + " " + std::to_string(then)).c_str(), 1);
   // The sanitizers' runtime wants to be loaded first; the hook comes before it.
   const char* asan = getenv("ASAN_OPTIONS");
   std::string options = asan ? std::string(asan) + ":" : "";

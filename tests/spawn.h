@@ -106,10 +106,11 @@ void drop_privileges();
 std::string permissions_untestable(const std::string& dir);
 
 // In the child (POSIX): preloads the write hook (tests/write_hook.cpp), which
-// raises `sig` as the `write`-th write to the file called `file` returns
-// with half its bytes out; with `write` 0, as the first write to it that
-// comes back short by itself (a file-size limit).
-void hook_write(const std::string& file, int write, int sig);
+// raises `sig`, then `then` when given, as the `write`-th write to the file
+// called `file` returns with half its bytes out; with `write` 0, as the first
+// write to it that comes back short by itself (a file-size limit); with -1,
+// as the file is closed.
+void hook_write(const std::string& file, int write, int sig, int then = 0);
 // Why the write hook cannot reach the program, or null when it can.
 extern const char* const kNoWriteHook;
 // In the child (POSIX): standard output a pipe whose reader has gone.

@@ -30,13 +30,22 @@ void close_handle(platform::Handle& h) {
   h = platform::kNoHandle;
 }
 
+// A scratch file opened through the platform.
+platform::Handle open_scratch(const std::string& name, bool for_writing) {
+  platform::Handle h = platform::kNoHandle;
+  bool read_only;
+  platform::ErrorCode error = 0;
+  EXPECT_TRUE(for_writing ? platform::open_for_writing(name, &h, &read_only, &error)
+                          : platform::open_for_reading(name, &h, &error)) << name << ", error " << error;
+  return h;
+}
+
 }  // namespace
 
 ScratchFile::ScratchFile(const std::string& bytes, bool for_writing) {
   const std::string name = dir_.file("scratch");
   write_file(name, bytes);
-  handle_ = (for_writing ? platform::open_for_writing(name) : platform::open_for_reading(name)).handle;
-  EXPECT_NE(handle_, platform::kNoHandle) << name;
+  handle_ = open_scratch(name, for_writing);
 }
 
 ScratchFile::~ScratchFile() { close_handle(handle_); }
@@ -52,9 +61,9 @@ std::vector<std::string> capture_writes(const std::function<void()>& f) {
   std::vector<std::string> writes;
   std::thread reader([&] {
     char buf[65536];
+    size_t n;
     platform::ErrorCode error;
-    for (ptrdiff_t n; (n = platform::read_some(pipe.read, buf, sizeof buf, &error)) > 0;)
-      writes.emplace_back(buf, static_cast<size_t>(n));
+    while (platform::read_some(pipe.read, buf, sizeof buf, &n, &error) && n > 0) writes.emplace_back(buf, n);
   });
   {
     StreamSwap swap(platform::Stream::output, pipe.write);
@@ -69,8 +78,7 @@ std::vector<std::string> capture_writes(const std::function<void()>& f) {
 std::string capture_bytes(platform::Stream stream, const std::function<void()>& f) {
   TempDir dir;
   const std::string name = dir.file("captured");
-  platform::Handle h = platform::open_for_writing(name).handle;
-  EXPECT_NE(h, platform::kNoHandle) << name;
+  platform::Handle h = open_scratch(name, true);
   {
     StreamSwap swap(stream, h);
     f();

@@ -33,7 +33,7 @@ struct Source {
 
 // Every step of a read answers false when the read fails, the number kept in
 // the source: a text read hands it to its caller, a console read reports it.
-bool fail(Source& s, Failure number) {
+bool failed(Source& s, Failure number) {
   s.failure = number;
   return false;
 }
@@ -42,19 +42,16 @@ bool fail(Source& s, Failure number) {
 // end of the input; a refused read ends the run here.
 bool next_console_line(Source& s) {
   std::string_view line;
-  switch (next_line(unit_table().console_in, line)) {
-    case LineStatus::line:
-      s.rec = line.data();
-      s.len = line.size();
-      s.pos = 0;
-      return true;
-    case LineStatus::end:
-      return false;
-    case LineStatus::read_error:
-      raise_failure(Failure::read_error, Unit::console_input);
-    case LineStatus::no_memory:
-      raise_failure(Failure::no_memory, Unit::none);
+  NoLine why;
+  platform::ErrorCode ignored;  // console units show no system line
+  if (next_line(unit_table().console_in, &line, &why, &ignored)) {
+    s.rec = line.data();
+    s.len = line.size();
+    s.pos = 0;
+    return true;
   }
+  if (why == NoLine::read_error) raise_failure(Failure::read_error, Unit::console_input);
+  if (why == NoLine::no_memory) raise_failure(Failure::no_memory, Unit::none);
   return false;
 }
 
@@ -68,7 +65,7 @@ bool skip_blanks(Source& s) {
   for (;;) {
     while (!s.at_end() && is_separator_blank(s, s.peek())) ++s.pos;
     if (!s.at_end()) return true;
-    if (!s.console || !next_console_line(s)) return fail(s, Failure::end_of_file);
+    if (!s.console || !next_console_line(s)) return failed(s, Failure::end_of_file);
   }
 }
 
@@ -127,33 +124,33 @@ struct CharacterValue {
   size_t len = 0;
 };
 
-bool scan_quoted(Source& s, CharacterValue& v) {
+bool scan_quoted(Source& s, CharacterValue* v) {
   char quote = s.peek();
   ++s.pos;
   for (;;) {
     if (s.at_end()) {
       // The console value goes on at the start of the next line.
-      if (!s.console) return fail(s, Failure::syntax_error);
-      if (!next_console_line(s)) return fail(s, Failure::end_of_file);
+      if (!s.console) return failed(s, Failure::syntax_error);
+      if (!next_console_line(s)) return failed(s, Failure::end_of_file);
       continue;
     }
     char c = s.peek();
-    if (!s.console && (c == '\n' || c == '\0')) return fail(s, Failure::syntax_error);
+    if (!s.console && (c == '\n' || c == '\0')) return failed(s, Failure::syntax_error);
     ++s.pos;
     if (c == quote) {
       if (s.at_end() || s.peek() != quote) return true;
       ++s.pos;  // two quotes stand for one
     }
-    if (v.len == kMaxCharacterValue) return fail(s, Failure::syntax_error);
-    v.buf[v.len++] = c;
+    if (v->len == kMaxCharacterValue) return failed(s, Failure::syntax_error);
+    v->buf[v->len++] = c;
   }
 }
 
 // A quoted value is a name; given for a number it is a conversion error.
 bool read_quoted(Source& s, const Target& t) {
   CharacterValue v;
-  if (!scan_quoted(s, v)) return false;
-  if (t.kind != Kind::text) return fail(s, Failure::conversion_error);
+  if (!scan_quoted(s, &v)) return false;
+  if (t.kind != Kind::text) return failed(s, Failure::conversion_error);
   t.text->assign(v.buf, v.len);
   return true;
 }
@@ -161,7 +158,7 @@ bool read_quoted(Source& s, const Target& t) {
 // A name up to the first blank, TAB, LF, NUL or comma.
 bool read_undelimited(Source& s, const Target& t) {
   size_t end = token_end(s, kUndelimitedStops);
-  if (end - s.pos > kMaxCharacterValue) return fail(s, Failure::syntax_error);
+  if (end - s.pos > kMaxCharacterValue) return failed(s, Failure::syntax_error);
   t.text->assign(s.rec + s.pos, end - s.pos);
   s.pos = end;
   return true;
@@ -185,7 +182,7 @@ bool read_truth(Source& s, const Target& t) {
     case Kind::real: *t.real = value ? -1.0 : 0.0; return true;
     case Kind::text: break;
   }
-  return fail(s, Failure::conversion_error);
+  return failed(s, Failure::conversion_error);
 }
 
 // A numeric token runs to the first blank, TAB, ")", "*", comma or slash; an
@@ -210,8 +207,8 @@ bool is_repeat_of_digits(const NumericToken& token) {
 // whatever the count says. Passes over the count and its asterisk.
 bool skip_repeat_count(Source& s, std::string_view count) {
   int32_t ignored;
-  if (count.find_first_of(".EeDdQq") != std::string_view::npos || !convert_integer(count, ignored))
-    return fail(s, Failure::conversion_error);
+  if (count.find_first_of(".EeDdQq") != std::string_view::npos || !convert_integer(count, &ignored))
+    return failed(s, Failure::conversion_error);
   s.pos += count.size() + 1;
   return true;
 }
@@ -227,11 +224,11 @@ bool read_number(Source& s, const Target& t, std::string_view token) {
   s.pos += token.size();
   bool converted = false;
   switch (t.kind) {
-    case Kind::integer: converted = convert_integer(token, *t.integer); break;
-    case Kind::real: converted = convert_real(token, *t.real); break;
+    case Kind::integer: converted = convert_integer(token, t.integer); break;
+    case Kind::real: converted = convert_real(token, t.real); break;
     case Kind::text: break;
   }
-  return converted || fail(s, Failure::conversion_error);
+  return converted || failed(s, Failure::conversion_error);
 }
 
 // Reads one value into the target, or nothing for a null value or a slash.
@@ -245,11 +242,11 @@ bool read_value(Source& s, const Target& t) {
     char c = s.peek();
     if (ends_without_value(c, r)) return true;
     if (is_quote(c)) return read_quoted(s, t);
-    if (r.numeric && (c == '(' || c == ')')) return fail(s, Failure::syntax_error);
+    if (r.numeric && (c == '(' || c == ')')) return failed(s, Failure::syntax_error);
     if (r.numeric && starts_truth_word(s)) return read_truth(s, t);
     NumericToken token = numeric_token(s);
     if (!r.numeric && !is_repeat_of_digits(token)) return read_undelimited(s, t);
-    if (token.text.empty() || !numeric_token_valid(token.text)) return fail(s, Failure::syntax_error);
+    if (token.text.empty() || !numeric_token_valid(token.text)) return failed(s, Failure::syntax_error);
     if (!token.repeat) return read_number(s, t, token.text);
     if (!skip_repeat_count(s, token.text)) return false;
     if (repeats_null_value(s)) return true;
@@ -267,24 +264,24 @@ void read_console(const Target& t) {
 
 }  // namespace
 
-void read_text_value(std::string_view text, int32_t& target) {
+void read_text_value(std::string_view text, int32_t* target) {
   Source s = text_source(text);
-  if (!read_value(s, {.kind = Kind::integer, .integer = &target})) raise_failure(s.failure, Unit::internal_read);
+  if (!read_value(s, {.kind = Kind::integer, .integer = target})) raise_failure(s.failure, Unit::internal_read);
 }
 
-bool read_field_grammar(std::string_view text, double& target, Failure& failure) {
+bool read_field_grammar(std::string_view text, double* target, Failure* failure) {
   Source s = text_source(text);
-  if (read_value(s, {.kind = Kind::real, .real = &target})) return true;
-  failure = s.failure;
+  if (read_value(s, {.kind = Kind::real, .real = target})) return true;
+  *failure = s.failure;
   return false;
 }
 
-void read_console_value(int32_t& target) { read_console({.kind = Kind::integer, .integer = &target}); }
+void read_console_value(int32_t* target) { read_console({.kind = Kind::integer, .integer = target}); }
 
-void read_console_value(std::string& target) { read_console({.kind = Kind::text, .text = &target}); }
+void read_console_value(std::string* target) { read_console({.kind = Kind::text, .text = target}); }
 
-void read_console_line(std::string& target) {
+void read_console_line(std::string* target) {
   Source s{.console = true};
   if (!next_console_line(s)) raise_failure(Failure::end_of_file, Unit::console_input);
-  target.assign(s.rec, s.len);
+  target->assign(s.rec, s.len);
 }

@@ -13,17 +13,17 @@
 #include "textio/number_conversion.h"
 
 // The first value of a text, such as a command argument.
-void read_text_value(std::string_view text, int32_t& target);
+void read_text_value(std::string_view text, int32_t* target);
 
 // The whole grammar, for a data field that is not a plain decimal.
-bool read_field_grammar(std::string_view text, double& target, Failure& failure);
+bool read_field_grammar(std::string_view text, double* target, Failure* failure);
 
 // The first value of a data field. False when the field cannot be read, the
-// failure in `failure` and the target as it was: the caller reports it with
+// failure in *failure and the target as it was: the caller reports it with
 // the field's place in the input. A field that is a plain decimal as a
 // whole, as a coordinate field nearly always is, holds no blank, separator
 // or repeat count: it is the value, converted right in the caller.
-[[nodiscard]] inline bool read_field_value(std::string_view text, double& target, Failure& failure) {
+[[nodiscard]] inline bool read_field_value(std::string_view text, double* target, Failure* failure) {
   return convert_short_decimal(text, target) || read_field_grammar(text, target, failure);
 }
 
@@ -31,8 +31,8 @@ bool read_field_grammar(std::string_view text, double& target, Failure& failure)
 // drops what is left of the last line it used. A text value is a name: a
 // slash is one of its characters, as a blank, TAB or comma is not unless
 // quoted; it holds at most 2049 characters.
-void read_console_value(int32_t& target);
-void read_console_value(std::string& target);
+void read_console_value(int32_t* target);
+void read_console_value(std::string* target);
 
 // One whole line of standard input, as it stands.
-void read_console_line(std::string& target);
+void read_console_line(std::string* target);

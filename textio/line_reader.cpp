@@ -11,7 +11,7 @@ const char kCtrlZ = 26;
 
 // Makes room behind the unconsumed bytes and reads into it. Only a read that
 // delivers nothing is the end: a pipe hands a long input over in pieces.
-LineStatus fill(LineReader& r) {
+bool fill(LineReader& r, NoLine* why, platform::ErrorCode* error) {
   if (r.pos > 0) {
     memmove(r.buf, r.buf + r.pos, r.end - r.pos);
     r.end -= r.pos;
@@ -20,20 +20,26 @@ LineStatus fill(LineReader& r) {
   if (r.end == r.cap) {
     size_t cap = r.cap ? r.cap * 2 : kFirstBufferSize;
     char* grown = static_cast<char*>(realloc(r.buf, cap));
-    if (!grown) return LineStatus::no_memory;
+    if (!grown) {
+      *why = NoLine::no_memory;
+      return false;
+    }
     r.buf = grown;
     r.cap = cap;
   }
-  ptrdiff_t got = platform::read_some(r.handle, r.buf + r.end, r.cap - r.end, &r.error);
-  if (got < 0) return LineStatus::read_error;
+  size_t got;
+  if (!platform::read_some(r.handle, r.buf + r.end, r.cap - r.end, &got, error)) {
+    *why = NoLine::read_error;
+    return false;
+  }
   if (got == 0) r.at_eof = true;
-  r.end += static_cast<size_t>(got);
-  return LineStatus::line;
+  r.end += got;
+  return true;
 }
 
 }  // namespace
 
-LineStatus next_line(LineReader& r, std::string_view& line) {
+bool next_line(LineReader& r, std::string_view* line, NoLine* why, platform::ErrorCode* error) {
   for (;;) {
     char* start = r.buf + r.pos;
     size_t avail = r.end - r.pos;
@@ -43,12 +49,14 @@ LineStatus next_line(LineReader& r, std::string_view& line) {
       n = static_cast<size_t>(lf - start);
       r.pos += n + 1;
     } else if (r.at_eof) {
-      if (avail == 0) return LineStatus::end;
+      if (avail == 0) {
+        *why = NoLine::end;
+        return false;
+      }
       n = avail;
       r.pos = r.end;
     } else {
-      LineStatus s = fill(r);
-      if (s != LineStatus::line) return s;
+      if (!fill(r, why, error)) return false;
       continue;
     }
     if (n > 0 && start[n - 1] == '\r') --n;
@@ -56,11 +64,12 @@ LineStatus next_line(LineReader& r, std::string_view& line) {
       // Nothing after a Ctrl-Z line is ever delivered.
       r.at_eof = true;
       r.pos = r.end;
-      return LineStatus::end;
+      *why = NoLine::end;
+      return false;
     }
     ++r.lines;
-    line = {start, n};
-    return LineStatus::line;
+    *line = {start, n};
+    return true;
   }
 }
 

@@ -9,7 +9,8 @@
 
 #include "platform/platform.h"
 
-enum class LineStatus { line, end, read_error, no_memory };
+// Why a read delivered no line.
+enum class NoLine { end, read_error, no_memory };
 
 struct LineReader {
   platform::Handle handle = platform::kNoHandle;
@@ -18,13 +19,13 @@ struct LineReader {
   size_t pos = 0;    // first unconsumed byte
   size_t end = 0;    // one past the last byte read
   bool at_eof = false;
-  platform::ErrorCode error = 0;  // the platform's code of a failed read
-  uint64_t lines = 0;             // lines delivered: the number of the last one
+  uint64_t lines = 0;  // lines delivered: the number of the last one
 };
 
-// On `line`, `line` views the line, valid until the next call. On
-// `read_error`, the reader's `error` holds the platform's code.
-LineStatus next_line(LineReader& r, std::string_view& line);
+// *line views the next line, valid until the next call. False when there is
+// none: *why says why, and after a failed read *error holds the platform's
+// code.
+bool next_line(LineReader& r, std::string_view* line, NoLine* why, platform::ErrorCode* error);
 
 // Frees the buffer; the reader can be used again from scratch.
 void release_reader(LineReader& r);

@@ -42,27 +42,28 @@ void open_map_file(std::string_view given) {
     c.name = resolve_name(given);
   }
   std::string temporary = temporary_name(c.name);
-  platform::Opened o = platform::open_for_writing(temporary);
-  if (o.handle == platform::kNoHandle) refuse_open(FileUnit::map, o.refusal, o.error);
-  platform::FileKind kind;
+  platform::Handle h;
+  bool read_only;
   platform::ErrorCode error;
-  if (!platform::file_kind(o.handle, &kind, &error)) {
-    close_refused(o.handle);
-    refuse_open(FileUnit::map, platform::classify_refusal(error), error);
+  if (!platform::open_for_writing(temporary, &h, &read_only, &error)) open_refused(FileUnit::map, error);
+  platform::FileKind kind;
+  if (!platform::file_kind(h, &kind, &error)) {
+    close_refused(h);
+    open_refused(FileUnit::map, error);
   }
-  if (o.read_only) {
-    close_refused(o.handle);
+  if (read_only) {
+    close_refused(h);
     fail(Failure::read_only_file);
   }
   // A temporary name that reaches a file of this run, or no file on disk,
   // is not taken over.
   if (!kind.regular || connected_elsewhere(FileUnit::map, kind.identity)) {
-    close_refused(o.handle);
+    close_refused(h);
     fail(Failure::open_failure, platform::file_busy_error());
   }
   // The connection appears whole to an event that closes every unit.
-  platform::EventHold hold;
-  c.handle = o.handle;
+  platform::EventHoldMayEndRun hold;
+  c.handle = h;
   c.held = held;
   c.temporary = std::move(temporary);
   c.regular = true;
@@ -81,7 +82,7 @@ void commit_map_file(std::string_view document) {
   bool closed, placed = true;
   {
     // An event comes before the map is in place, or after.
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     c.connected = false;
     closed = platform::close_handle(c.handle, &error);
     if (c.held != platform::kNoHandle) close_refused(c.held);

@@ -83,24 +83,28 @@ long leading_power(std::string_view mantissa) {
   return static_cast<long>(point) - 1 - pos;
 }
 
+// The double a plain decimal of `len` bytes, [-]mantissa[e[-]digits], rounds
+// to; false when the text is out of range (*out_of_range) or no such decimal.
 #ifdef SEGMENTOR_REAL_FROM_STRTOD
 // This standard library has no from_chars for double. strtod in the "C"
 // locale rounds correctly too; its answer is put the way from_chars gives
 // it: a subnormal value is a value, out of range only when the result is
 // infinite or a zero.
-std::from_chars_result plain_to_double(const char* text, size_t len, double* value) {
+bool plain_to_double(const char* text, size_t len, double* value, bool* out_of_range) {
   // The program never sets a locale, so strtod reads in the "C" locale.
   char* end = nullptr;
   errno = 0;
   double v = std::strtod(text, &end);
-  if (errno == ERANGE && (v == 0.0 || std::isinf(v))) return {end, std::errc::result_out_of_range};
-  if (end != text + len) return {end, std::errc::invalid_argument};
+  *out_of_range = errno == ERANGE && (v == 0.0 || std::isinf(v));
+  if (*out_of_range || end != text + len) return false;
   *value = v;
-  return {end, std::errc()};
+  return true;
 }
 #else
-std::from_chars_result plain_to_double(const char* text, size_t len, double* value) {
-  return std::from_chars(text, text + len, *value, std::chars_format::general);
+bool plain_to_double(const char* text, size_t len, double* value, bool* out_of_range) {
+  auto [end, ec] = std::from_chars(text, text + len, *value, std::chars_format::general);
+  *out_of_range = ec == std::errc::result_out_of_range;
+  return ec == std::errc() && end == text + len;
 }
 #endif
 
@@ -132,7 +136,7 @@ bool numeric_token_valid(std::string_view t) {
 // A plain decimal of at most 15 digits, such as most coordinates, converts
 // exactly: its digits and the power of ten are both exact doubles, so one
 // multiplication or division rounds correctly.
-bool convert_short_decimal(std::string_view t, double& out) {
+bool convert_short_decimal(std::string_view t, double* out) {
   const size_t kExactDigits = 15;  // 10^15 < 2^53: such digits are an exact double
   static const double kPowers[kExactDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
@@ -158,7 +162,7 @@ bool convert_short_decimal(std::string_view t, double& out) {
   size_t fraction = point ? static_cast<size_t>(end - point - 1) : 0;
   if (count == 0 || count > kExactDigits) return false;
   double value = static_cast<double>(digits) / kPowers[fraction];
-  out = negative ? -value : value;
+  *out = negative ? -value : value;
   return true;
 }
 
@@ -183,18 +187,18 @@ bool is_decimal_number(std::string_view t) {
   return skip_digits() > 0 && i == t.size();
 }
 
-bool convert_real(std::string_view t, double& out) {
+bool convert_real(std::string_view t, double* out) {
   if (convert_short_decimal(t, out)) return true;
   RealParts r;
   if (!split_real(t, &r)) return false;
   double zero = r.negative ? -0.0 : 0.0;
   if (is_zero(r.mantissa)) {
-    out = zero;
+    *out = zero;
     return true;
   }
   if (r.exponent.size() > kMaxExponentDigits) {
     if (!r.exponent_negative) return false;
-    out = zero;
+    *out = zero;
     return true;
   }
   // The plain form of a C++ or C conversion: [-]mantissa[e[-]digits], NUL.
@@ -218,28 +222,28 @@ bool convert_real(std::string_view t, double& out) {
   }
   plain[len] = '\0';
   double value;
-  auto [end, ec] = plain_to_double(plain, len, &value);
-  if (ec == std::errc::result_out_of_range) {
-    // Out of range either way: below 1 it is an underflow, which gives zero.
-    long exponent = 0;
-    std::from_chars(r.exponent.data(), r.exponent.data() + r.exponent.size(), exponent);
-    if (r.exponent_negative) exponent = -exponent;
-    if (leading_power(r.mantissa) + exponent >= 0) return false;
-    out = zero;
+  bool out_of_range = false;
+  if (plain_to_double(plain, len, &value, &out_of_range)) {
+    *out = value;
     return true;
   }
-  if (ec != std::errc() || end != plain + len) return false;
-  out = value;
+  if (!out_of_range) return false;
+  // Out of range either way: below 1 it is an underflow, which gives zero.
+  long exponent = 0;
+  std::from_chars(r.exponent.data(), r.exponent.data() + r.exponent.size(), exponent);
+  if (r.exponent_negative) exponent = -exponent;
+  if (leading_power(r.mantissa) + exponent >= 0) return false;
+  *out = zero;
   return true;
 }
 
-bool convert_integer(std::string_view t, int32_t& out) {
+bool convert_integer(std::string_view t, int32_t* out) {
   if (t.find_first_of(".EeDdQq") != std::string_view::npos) {
     double real;
-    if (!convert_real(t, real)) return false;
+    if (!convert_real(t, &real)) return false;
     double truncated = std::trunc(real);
     if (!(truncated >= kInt32Min && truncated <= kInt32Max)) return false;
-    out = static_cast<int32_t>(truncated);
+    *out = static_cast<int32_t>(truncated);
     return true;
   }
   size_t i = 0;
@@ -254,6 +258,6 @@ bool convert_integer(std::string_view t, int32_t& out) {
   }
   if (negative) value = -value;
   if (value > kInt32Max) return false;
-  out = static_cast<int32_t>(value);
+  *out = static_cast<int32_t>(value);
   return true;
 }

@@ -17,18 +17,18 @@ bool numeric_token_valid(std::string_view token);
 
 // Integer syntax: optional leading sign, then digits. Real syntax (a point
 // or an exponent letter): the real, truncated toward zero, within range.
-bool convert_integer(std::string_view token, int32_t& out);
+bool convert_integer(std::string_view token, int32_t* out);
 
 // Sign, digits with at most one point, then an optional exponent: a letter
 // with optional sign and digits (none means 0), or a sign and digits
 // directly after the mantissa (1.5-3). Correctly rounded, ties to even; too
 // small gives a zero of the value's sign, too large fails.
-bool convert_real(std::string_view token, double& out);
+bool convert_real(std::string_view token, double* out);
 
 // The common case of convert_real, also usable before any syntax check: a
 // sign, then at most 15 digits with at most one point. False for any other
 // token, which then needs the full path.
-bool convert_short_decimal(std::string_view token, double& out);
+bool convert_short_decimal(std::string_view token, double* out);
 
 // Whether the text is a plain decimal number and nothing else: an optional
 // sign, digits with at most one point (at least one digit), and an optional

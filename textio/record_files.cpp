@@ -11,24 +11,23 @@
 namespace {
 
 // A failure of a file unit, reported under its number and name.
-[[noreturn]] void fail(Failure number, FileUnit unit, platform::ErrorCode error = 0) {
+[[noreturn]] void raise_unit_failure(Failure number, FileUnit unit, platform::ErrorCode error = 0) {
   raise_failure(number, NamedUnit{unit_of(unit), connection(unit).name}, error);
 }
 
 }  // namespace
 
-void refuse_open(FileUnit unit, platform::Refusal refusal, platform::ErrorCode error) {
+void open_refused(FileUnit unit, platform::ErrorCode error) {
   using platform::Refusal;
-  switch (refusal) {
-    case Refusal::not_found: fail(Failure::file_not_found, unit);
-    case Refusal::access_refused: fail(Failure::permission_denied, unit);
-    case Refusal::bad_name: fail(Failure::name_error, unit);
-    case Refusal::no_device: fail(Failure::no_such_device, unit);
-    case Refusal::too_many_files: fail(Failure::open_failure, unit);
-    case Refusal::none:
+  switch (platform::classify_refusal(error)) {
+    case Refusal::not_found: raise_unit_failure(Failure::file_not_found, unit);
+    case Refusal::access_refused: raise_unit_failure(Failure::permission_denied, unit);
+    case Refusal::bad_name: raise_unit_failure(Failure::name_error, unit);
+    case Refusal::no_device: raise_unit_failure(Failure::no_such_device, unit);
+    case Refusal::too_many_files: raise_unit_failure(Failure::open_failure, unit);
     case Refusal::other: break;
   }
-  fail(Failure::open_failure, unit, error);
+  raise_unit_failure(Failure::open_failure, unit, error);
 }
 
 bool connected_elsewhere(FileUnit unit, platform::FileIdentity id) {
@@ -52,7 +51,7 @@ void continue_at_end(FileUnit unit) {
   c.continued = true;
   if (!c.regular) return;  // a pipe or a device just goes on
   platform::ErrorCode error;
-  if (!platform::position_at_end(c.handle, &c.offset, &error)) fail(Failure::write_error, unit, error);
+  if (!platform::position_at_end(c.handle, &c.offset, &error)) raise_unit_failure(Failure::write_error, unit, error);
   c.truncate_after_write = false;
 }
 
@@ -109,61 +108,57 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
   Connection& c = connection(unit);
   c.name = resolve_name(name_in_folder(folder, name));
   // A line file may not leave its folder.
-  if (mode == OpenMode::line_file && !platform::is_local_name(name)) fail(Failure::name_error, unit);
+  if (mode == OpenMode::line_file && !platform::is_local_name(name)) raise_unit_failure(Failure::name_error, unit);
   // Nor may an output file be the map's, which would replace it: refused
   // before it is made.
   const Connection& map = connection(FileUnit::map);
   if (unit != FileUnit::map && map.connected && c.name == map.name)
-    fail(Failure::open_failure, unit, platform::file_busy_error());
-  platform::Opened o =
-      mode == OpenMode::existing ? platform::open_for_reading(c.name) : platform::open_for_writing(c.name);
-  if (o.handle == platform::kNoHandle) refuse_open(unit, o.refusal, o.error);
+    raise_unit_failure(Failure::open_failure, unit, platform::file_busy_error());
+  platform::Handle h = platform::kNoHandle;
+  bool read_only = true;
+  platform::ErrorCode error = 0;
+  bool opened = mode == OpenMode::existing ? platform::open_for_reading(c.name, &h, &error)
+                                           : platform::open_for_writing(c.name, &h, &read_only, &error);
+  if (!opened) open_refused(unit, error);
 
   platform::FileKind kind;
-  platform::ErrorCode error;
-  if (!platform::file_kind(o.handle, &kind, &error)) {
-    close_refused(o.handle);
-    refuse_open(unit, platform::classify_refusal(error), error);
+  if (!platform::file_kind(h, &kind, &error)) {
+    close_refused(h);
+    open_refused(unit, error);
   }
   if (kind.directory) {
-    close_refused(o.handle);
-    fail(Failure::permission_denied, unit);
+    close_refused(h);
+    raise_unit_failure(Failure::permission_denied, unit);
   }
   if (connected_elsewhere(unit, kind.identity)) {
-    close_refused(o.handle);
-    fail(Failure::open_failure, unit, platform::file_busy_error());
+    close_refused(h);
+    raise_unit_failure(Failure::open_failure, unit, platform::file_busy_error());
   }
   {
     // The connection appears whole to an event that closes every unit.
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     c = Connection{.connected = true,
-                   .read_only = mode == OpenMode::existing || o.read_only,
+                   .read_only = read_only,
                    .regular = kind.regular,
                    .truncate_after_write = kind.regular,
-                   .handle = o.handle,
+                   .handle = h,
                    .name = std::move(c.name),
                    .id = kind.identity,
                    .temporary = {},
                    .held = platform::kNoHandle,
-                   .reader = LineReader{.handle = o.handle}};
+                   .reader = LineReader{.handle = h}};
   }
   if (mode == OpenMode::line_file && unit_table().written.contains(c.id)) continue_at_end(unit);
 }
 
 bool continues_written_file(FileUnit unit) { return connection(unit).continued; }
 
-bool read_record(FileUnit unit, std::string_view& record) {
-  Connection& c = connection(unit);
-  switch (next_line(c.reader, record)) {
-    case LineStatus::line:
-      return true;
-    case LineStatus::end:
-      return false;
-    case LineStatus::read_error:
-      fail(Failure::read_error, unit, c.reader.error);
-    case LineStatus::no_memory:
-      fail(Failure::record_too_long, unit);
-  }
+bool read_record(FileUnit unit, std::string_view* record) {
+  NoLine why;
+  platform::ErrorCode error = 0;
+  if (next_line(connection(unit).reader, record, &why, &error)) return true;
+  if (why == NoLine::read_error) raise_unit_failure(Failure::read_error, unit, error);
+  if (why == NoLine::no_memory) raise_unit_failure(Failure::record_too_long, unit);
   return false;
 }
 
@@ -181,16 +176,16 @@ void raise_field_failure(Failure number, FileUnit unit, int64_t column, std::str
 
 void write_record(FileUnit unit, const char* bytes, size_t n) {
   Connection& c = connection(unit);
-  if (c.read_only) fail(Failure::read_only_file, unit);
+  if (c.read_only) raise_unit_failure(Failure::read_only_file, unit);
   platform::ErrorCode error;
   bool done;
   {
     // An event that comes meanwhile waits for the whole record, and for the
     // cut-off behind a file's first record, and then ends the run here.
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     done = put_record(c, bytes, n, &error);
   }
-  if (!done) fail(Failure::write_error, unit, error);
+  if (!done) raise_unit_failure(Failure::write_error, unit, error);
   if (!c.wrote) {
     c.wrote = true;
     unit_table().written.insert(c.id);
@@ -204,10 +199,10 @@ void close_unit(FileUnit unit) {
   bool closed;
   {
     // Not closed twice by an event that closes every unit meanwhile.
-    platform::EventHold hold;
+    platform::EventHoldMayEndRun hold;
     c.connected = false;
     closed = platform::close_handle(c.handle, &error);
   }
   release_reader(c.reader);
-  if (!closed) fail(Failure::close_error, unit, error);
+  if (!closed) raise_unit_failure(Failure::close_error, unit, error);
 }

@@ -27,9 +27,9 @@ void start_record_files();
 // A name is taken in `folder` when one is given, else in the current folder.
 void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_view folder = {});
 
-// The failure of an open the platform refused: only a refusal the program
-// has no number of its own for shows the platform's text.
-[[noreturn]] void refuse_open(FileUnit unit, platform::Refusal refusal, platform::ErrorCode error);
+// The failure of an open the platform refused with `error`: only a refusal
+// the program has no number of its own for shows the platform's text.
+[[noreturn]] void open_refused(FileUnit unit, platform::ErrorCode error);
 
 // Whether a file is connected to another unit of this run already: the
 // input can not be overwritten, nor a line file be the list file, nor the
@@ -42,7 +42,7 @@ bool continues_written_file(FileUnit unit);
 
 // The next line of the input, whole, without its terminator. False at the
 // end of the input. The view is valid until the next read.
-bool read_record(FileUnit unit, std::string_view& record);
+bool read_record(FileUnit unit, std::string_view* record);
 
 // Ends the run with `number`, the failure of reading a field of the line
 // last read from `unit`, reported on unit -5 and followed by the line

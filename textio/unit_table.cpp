@@ -16,17 +16,23 @@ bool close_file_units(NamedUnit* failed) {
   for (FileUnit unit : kFileUnits) {
     Connection& c = connection(unit);
     if (!c.connected) continue;
+    platform::ErrorCode ignored;  // a record cut short is reported by its write, if at all
+    // Cut back before the unit is marked closed: an ending that comes on top
+    // of this one still finds the file unfinished, and cuts it back itself.
+    if (c.unfinished) platform::cut_at(c.handle, c.offset, &ignored);
+    c.unfinished = false;
     // Marked before it is closed: nothing closes it a second time.
     c.connected = false;
-    platform::ErrorCode ignored;  // a record cut short is reported by its write, if at all
-    if (c.unfinished) platform::cut_at(c.handle, c.offset, &ignored);
     if (!platform::close_handle(c.handle, &ignored) && closed) {
       *failed = {unit_of(unit), c.name};
       closed = false;
     }
     if (c.held != platform::kNoHandle) platform::close_handle(c.held, &ignored);
-    if (!c.temporary.empty()) platform::remove_file(c.temporary.c_str());
   }
+  // The map's temporary file, whether or not an ending this one came on top
+  // of closed its unit already; a complete run forgot its name.
+  const Connection& map = connection(FileUnit::map);
+  if (!map.temporary.empty()) platform::remove_file(map.temporary.c_str());
   return closed;
 }
 
