@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,23 +20,18 @@ const std::string kData = MAP_DATA_DIR;
 const std::string kInput = "survey&'known'.xyz";  // its caption escapes & and '
 const std::string kOldMap = "<svg>the map of an earlier run</svg>\n";
 
-void expect_no_temporary_file(const std::string& dir) {
-  for (const std::string& name : list_dir(dir)) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
-}
-
-std::vector<std::string> with_map(const std::string& map, const std::vector<std::string>& args) {
-  std::vector<std::string> all{"--map", map};
-  all.insert(all.end(), args.begin(), args.end());
-  return all;
+bool has_temporary_file(const std::string& dir) {
+  std::vector<std::string> names = list_dir(dir);
+  return std::any_of(names.begin(), names.end(), [](const std::string& n) { return n.ends_with(".tmp"); });
 }
 
 TEST(SurveyMap, SamePictureOnEveryPlatform) {
   TempDir d;
   write_file(d.file(kInput), read_file(kData + "/survey.xyz"));
-  SpawnResult r = run_in(d.path(), with_map("map.svg", {kInput, "1", "1", "2", "3", " "}));
+  SpawnResult r = run_in(d.path(), {"--map", "map.svg", kInput, "1", "1", "2", "3", " "});
   EXPECT_EQ(r.exit_code(), 0) << r.err;
   EXPECT_EQ(read_file(d.file("map.svg")), read_file(kData + "/survey.svg"));
-  expect_no_temporary_file(d.path());
+  EXPECT_FALSE(has_temporary_file(d.path()));
 }
 
 // A map that cannot be written ends the run before the input is read (its
@@ -45,11 +39,7 @@ TEST(SurveyMap, SamePictureOnEveryPlatform) {
 // connection to it does. Every file keeps its bytes. The map that may only
 // be read is tested as an unprivileged user.
 TEST(SurveyMap, UnwritableMapEndsTheRun) {
-  struct Case {
-    const char* map;
-    int number, unit;
-    std::string text;
-  };
+  struct Case { const char* map; int number, unit; std::string text; };
   const Case cases[] = {
       {"no/map.svg", 29, 13, "file not found"}, {"folder", 9, 13, "permission to access file denied"},
       {"in.xyz", 30, 13, "open failure"},       {"list.lst", 30, 11, "open failure"},
@@ -64,12 +54,10 @@ TEST(SurveyMap, UnwritableMapEndsTheRun) {
     write_file(d.file("in.xyz"), input);
     std::filesystem::create_directory(d.file("folder"));
     for (const char* old : {"A.dat", "old.svg"}) write_file(d.file(old), kOldMap);
-    if (read_only) {
-      using std::filesystem::perms;
-      std::filesystem::permissions(d.file("old.svg"), perms::owner_read | perms::group_read | perms::others_read);
-      std::filesystem::permissions(d.path(), perms::all);
-    }
-    SpawnResult r = run_in(d.path(), with_map(c.map, {"in.xyz", "1", "1", "2", "3", "list.lst"}), "",
+    using std::filesystem::perms;
+    if (read_only) std::filesystem::permissions(d.file("old.svg"), perms::owner_read | perms::group_read | perms::others_read);
+    if (read_only) std::filesystem::permissions(d.path(), perms::all);
+    SpawnResult r = run_in(d.path(), {"--map", c.map, "in.xyz", "1", "1", "2", "3", "list.lst"}, "",
                            read_only ? drop_privileges : std::function<void()>{});
     EXPECT_EQ(r.exit_code(), failure_status(c.number));
     std::string line = (c.number == 30 ? "runlib: " + kBusyText + "\r\r\n" : "") +
@@ -87,13 +75,13 @@ TEST(SurveyMap, FailedRunLeavesOldMap) {
   TempDir d;
   write_file(d.file("in.xyz"), "HDR\nA 0 0\nA 1 1\nA x 2\n");
   write_file(d.file("map.svg"), kOldMap);
-  const std::vector<std::string> args{"in.xyz", "1", "1", "2", "3", " "};
-  SpawnResult without = run_in(d.path(), args), with = run_in(d.path(), with_map("map.svg", args));
+  SpawnResult without = run_in(d.path(), {"in.xyz", "1", "1", "2", "3", " "});
+  SpawnResult with = run_in(d.path(), {"--map", "map.svg", "in.xyz", "1", "1", "2", "3", " "});
   EXPECT_EQ(with.exit_code(), failure_status(59));
   EXPECT_EQ(with.exit_code(), without.exit_code());
   EXPECT_EQ(with.err, without.err);
   EXPECT_EQ(read_file(d.file("map.svg")), kOldMap);
-  expect_no_temporary_file(d.path());
+  EXPECT_FALSE(has_temporary_file(d.path()));
 }
 
 #ifndef _WIN32
@@ -102,21 +90,19 @@ TEST(SurveyMap, EventLeavesOldMap) {
     SCOPED_TRACE(sig);
     TempDir d;
     write_file(d.file("map.svg"), kOldMap);
-    Child run({.args = with_map("map.svg", {"/dev/stdin", "1", "1", "2", "3", " "}), .cwd = d.path(),
+    Child run({.args = {"--map", "map.svg", "/dev/stdin", "1", "1", "2", "3", " "}, .cwd = d.path(),
                .input = "HDR\nA 0 0\nA 1 1\n", .stdin_is = Stdin::pipe});
-    ASSERT_TRUE(run.wait_until_read());  // the temporary file is made before the input is read
-    std::vector<std::string> names = list_dir(d.path());
-    EXPECT_TRUE(std::any_of(names.begin(), names.end(), [](const std::string& n) { return n.ends_with(".tmp"); }));
+    ASSERT_TRUE(run.wait_until_read());
+    EXPECT_TRUE(has_temporary_file(d.path())) << "made before the input is read";
     run.send(sig);
     run.close_input();
     SpawnResult r = run.finish();
     EXPECT_EQ(r.term_signal(), sig);
     EXPECT_EQ(r.err, sig == SIGINT ? event_report("control-C") : "");
     EXPECT_EQ(read_file(d.file("map.svg")), kOldMap);
-    expect_no_temporary_file(d.path());
+    EXPECT_FALSE(has_temporary_file(d.path()));
   }
 }
-
 #endif
 
 }  // namespace

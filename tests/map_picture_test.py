@@ -1,12 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: Apache-2.0
-"""The survey map of a survey of known geometry, as readers of SVG see it.
-
-    map_picture_test.py SEGMENTOR SURVEY           parsed as XML: one track per segment through its
-        records (one scale, X right, Y up), the identifiers as text, one colour per identifier
-    map_picture_test.py --render SEGMENTOR SURVEY  drawn by rsvg-convert: each track's colour where
-        its records fall; skipped (status 77) without rsvg-convert
-"""
+"""map_picture_test.py [--render] SEGMENTOR SURVEY: the survey map of a survey of known geometry parsed
+as XML (a track per segment through its records, one scale, X right, Y up; the names as text, a colour
+per name), or drawn by rsvg-convert (each track's colour where its records fall; 77, skipped, without it)."""
 import os, shutil, struct, subprocess, sys, tempfile, zlib
 import xml.etree.ElementTree as ET
 
@@ -37,15 +33,13 @@ def check_xml(survey, root):
     assert len(set(colour.values())) == len(colour), colour
 
 
-def tracks_of(root):
-    """[(title, stroke, [(px, py), ...])] of the polylines."""
+def tracks_of(root):  # [(title, stroke, [(px, py), ...])]
     return [(p.find(SVG + "title").text, p.get("stroke"),
              [tuple(map(float, xy.split(","))) for xy in p.get("points").split()])
             for p in root.iter(SVG + "polyline")]
 
 
-def png_rows(path):
-    """The rows of (r, g, b) of an 8-bit RGB or RGBA PNG."""
+def png_rows(path):  # the rows of (r, g, b) of an 8-bit RGB or RGBA PNG
     data, at, idat = open(path, "rb").read(), 8, b""
     while at < len(data):
         n, kind = struct.unpack(">I4s", data[at:at + 8])
@@ -90,9 +84,7 @@ def main():
         subprocess.run([segmentor, "--quiet", "--map", "map.svg", "survey.xyz", "1", "1", "2", "3", ""],
                        cwd=folder, check=True)
         svg = os.path.join(folder, "map.svg")
-        root = ET.parse(svg).getroot()
-        check_render(svg, root, folder) if render else check_xml(survey, root)
-    print("passed")
+        check_render(svg, ET.parse(svg).getroot(), folder) if render else check_xml(survey, ET.parse(svg).getroot())
     return 0
 
 

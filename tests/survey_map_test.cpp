@@ -34,8 +34,7 @@ TEST(SurveyMap, ManySegmentsAreThinnedEvenlyKeepingFirstAndLast) {
     SurveyMap m = survey(c.segments, c.records);
     EXPECT_EQ(m.records, int64_t{c.segments} * c.records);
     EXPECT_LE(m.points.size(), kMapPointBudget);
-    EXPECT_EQ(segment_stride(m), c.segment_stride);
-    EXPECT_EQ(point_stride(m), c.point_stride);
+    EXPECT_EQ(std::pair(segment_stride(m), point_stride(m)), std::pair(c.segment_stride, c.point_stride));
     ASSERT_EQ(m.tracks.size(), (c.segments + c.segment_stride - 1) / c.segment_stride);
     for (size_t k = 0; k < m.tracks.size(); ++k) {
       const MapTrack& t = m.tracks[k];
@@ -58,8 +57,7 @@ TEST(SurveyMap, ExtentCoversEveryRecordWithAPlace) {
   end_tracks(m);
   EXPECT_EQ(m.records, 4);
   EXPECT_EQ(std::vector<double>({m.min_x, m.max_x, m.min_y, m.max_y}), std::vector<double>({-3, 1, 1, 5}));
-  EXPECT_EQ(m.tracks[0].label, std::string(32, 'x'));
-  EXPECT_TRUE(m.tracks[0].label_cut);
+  EXPECT_EQ(std::pair(m.tracks[0].label, m.tracks[0].label_cut), std::pair(std::string(32, 'x'), true));
 }
 
 TEST(XmlText, EscapesAndNumbers) {
