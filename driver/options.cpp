@@ -24,6 +24,7 @@ const Option kOptions[] = {
     {"--strict", &RunOptions::strict, nullptr},
     {"--buffered", &RunOptions::buffered, nullptr},
     {"--output-dir", nullptr, &RunOptions::output_dir},
+    {"--map", nullptr, &RunOptions::map},
 };
 
 [[noreturn]] void usage_error(const std::string& problem) {

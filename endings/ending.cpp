@@ -75,6 +75,7 @@ NamedUnit::NamedUnit(Unit unit) : unit(unit) {
     case Unit::input:
     case Unit::list:
     case Unit::line:
+    case Unit::map:
     case Unit::none: name = "\"Unknown\""; break;
   }
 }

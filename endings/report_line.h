@@ -34,6 +34,7 @@ enum class Unit : int {
   input = 10,
   list = 11,
   line = 12,
+  map = 13,            // the survey map's file
   none = 1000,         // a condition that concerns no unit
 };
 

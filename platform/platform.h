@@ -106,6 +106,17 @@ bool position_at_end(Handle h, int64_t* end, ErrorCode* error);
 bool cut_at(Handle h, int64_t offset, ErrorCode* error);
 bool close_handle(Handle h, ErrorCode* error);
 
+// The identity of the file a name reaches now (links followed); false when
+// it reaches none, or no file on disk.
+bool name_identity(const std::string& name, FileIdentity* identity);
+// Gives the file `from` the name `to` in one step, replacing a file of that
+// name: a reader sees the old file or the new one, never a part.
+bool replace_file(const std::string& from, const std::string& to, ErrorCode* error);
+// Removes a file's name; safe to call from a signal handler.
+void remove_file(const char* name);
+// A number no other running process has.
+unsigned process_id();
+
 // The name made absolute against the current directory, with "." and ".."
 // components resolved; an empty name stays empty.
 std::string absolute_name(std::string_view name);

@@ -17,6 +17,7 @@
 #include <cfenv>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -310,6 +311,21 @@ const std::string& working_directory() {
 }
 
 }  // namespace
+
+bool name_identity(const std::string& name, FileIdentity* identity) {
+  struct stat st;
+  if (name.find('\0') != std::string::npos || stat(name.c_str(), &st) != 0) return false;
+  *identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  return true;
+}
+
+bool replace_file(const std::string& from, const std::string& to, ErrorCode* error) {
+  return rename(from.c_str(), to.c_str()) == 0 || failed(error);
+}
+
+void remove_file(const char* name) { unlink(name); }
+
+unsigned process_id() { return static_cast<unsigned>(getpid()); }
 
 std::string absolute_name(std::string_view name) {
   if (name.empty()) return {};

@@ -352,6 +352,28 @@ bool cut_at(Handle h, int64_t offset, ErrorCode* error) {
 
 bool close_handle(Handle h, ErrorCode* error) { return usable(h, error) && (CloseHandle(os(h)) || failed(error)); }
 
+// Opened without access, which no share mode refuses.
+bool name_identity(const std::string& name, FileIdentity* identity) {
+  if (!windows_names::taken_whole(name)) return false;
+  HANDLE h = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FileKind kind;
+  ErrorCode ignored;
+  bool known = file_kind(reinterpret_cast<Handle>(h), &kind, &ignored) && kind.identity.volume != kNoVolume;
+  CloseHandle(h);
+  if (known) *identity = kind.identity;
+  return known;
+}
+
+bool replace_file(const std::string& from, const std::string& to, ErrorCode* error) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) || failed(error);
+}
+
+void remove_file(const char* name) { DeleteFileA(name); }
+
+unsigned process_id() { return GetCurrentProcessId(); }
+
 // A name Windows cannot make absolute (a NUL inside, or one too long for it)
 // is made absolute as text: a name too long for the ANSI file API is never
 // handed to it, which might read only part of it.

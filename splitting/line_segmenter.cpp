@@ -7,8 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "splitting/map_drawing.h"
 #include "splitting/record_scanner.h"
+#include "splitting/survey_map.h"
 #include "textio/console_output.h"
+#include "textio/map_file.h"
 #include "textio/record_files.h"
 #include "textio/record_layout.h"
 
@@ -39,6 +42,7 @@ struct Segmenter {
   int32_t steps = 0;
   int32_t segments = 0;
   bool line_open = false;
+  SurveyMap* map = nullptr;  // only when one is asked for
 };
 
 // The direction code of a step: 1 +X, 2 +Y, 3 -X, 4 -Y (equal magnitudes go
@@ -89,13 +93,18 @@ void start_segment(Segmenter& s) {
   // with the last code of the segment before it (0 before the first step),
   // as the files of every earlier version have it.
   open_line_file(s);
+  if (s.map) begin_track(*s.map, s.current);
 }
 
-void finish(Segmenter& s) {
+void finish(Segmenter& s, const RunParameters& p) {
   write_pending(s);
   close_unit(FileUnit::input);
   close_unit(FileUnit::list);
   close_unit(FileUnit::line);
+  if (s.map) {
+    end_tracks(*s.map);
+    commit_map_file(draw_map(*s.map, p.infile));
+  }
   if (!s.quiet) write_count_line(" Processing complete: ", s.segments);
   flush_console_output();
 }
@@ -112,10 +121,17 @@ void segment_lines(const RunParameters& p) {
     buffer_console_output();
   }
   open_unit(FileUnit::input, p.infile, OpenMode::existing);
+  // The map's file is made before the input is read: one that cannot be
+  // written ends the run before anything else is.
+  SurveyMap map;
+  if (!p.options.map.empty()) {
+    open_map_file(p.options.map);
+    s.map = &map;
+  }
 
   for (int32_t i = 0; i < p.nHead; ++i) {
     std::string_view line;
-    if (!read_record(FileUnit::input, &line)) return finish(s);
+    if (!read_record(FileUnit::input, &line)) return finish(s, p);
     s.headers.push_back(text_record(trimmed(line)));
   }
   s.list = !is_blank(p.lstfil);
@@ -129,7 +145,7 @@ void segment_lines(const RunParameters& p) {
     s.previous_x = s.x;
     s.previous_y = s.y;
     std::swap(s.data, s.pending);
-    if (!next_record(s.data)) return finish(s);
+    if (!next_record(s.data)) return finish(s, p);
     scan_record(*s.data, s.columns, &s.current, &s.x, &s.y);
     if (s.current == s.previous) {
       if (s.steps < INT32_MAX) ++s.steps;  // beyond, the count line shows asterisks anyway
@@ -137,6 +153,7 @@ void segment_lines(const RunParameters& p) {
     } else {
       start_segment(s);
     }
+    if (s.map) add_record(*s.map, s.x, s.y);
     write_pending(s);
   }
 }

@@ -11,6 +11,7 @@ struct RunOptions {
   bool strict = false;    // a coordinate field must be a decimal number
   bool buffered = false;  // whole records per write, many at a time
   std::string output_dir;  // where the line files go; empty: the current folder
+  std::string map;         // the survey map's file; empty: none
 };
 
 // The names are kept whole, as given or typed; blank means none.

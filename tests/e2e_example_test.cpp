@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // End-to-end: the README's worked example gives the same bytes on every
 // platform (standard output, standard error, every file), kept in
-// tests/data/example; only the banner's version row names the platform.
+// tests/data/example; only the banner's version row names the platform. Its
+// survey map is the README's picture, examples/survey.svg.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,7 +21,7 @@ TEST(ReadmeExample, SameBytesOnEveryPlatform) {
   std::filesystem::create_directory(examples);
   std::filesystem::create_directory(run);
   write_file(examples + kDirSeparator + "survey.xyz", read_file(EXAMPLE_INPUT));
-  SpawnResult r = run_in(run, {"../examples/survey.xyz", "1", "1", "2", "3", "survey.lst"});
+  SpawnResult r = run_in(run, {"--map", "survey.svg", "../examples/survey.xyz", "1", "1", "2", "3", "survey.lst"});
 
   std::string out = read_file(kExpected + "/stdout");
   size_t row = out.find(kVersionLead);
@@ -32,6 +33,7 @@ TEST(ReadmeExample, SameBytesOnEveryPlatform) {
   Files files;
   for (const char* name : {"L100.dat", "L200.dat", "L300.dat", "survey.lst"})
     files[name] = read_file(kExpected + "/" + name);
+  files["survey.svg"] = read_file(EXAMPLE_MAP);
   expect_files(run, files);
 }
 

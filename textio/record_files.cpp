@@ -16,9 +16,9 @@ namespace {
   raise_failure(number, NamedUnit{unit_of(unit), connection(unit).name}, error);
 }
 
-// The failure of a refused open; only a refusal the program has no number
-// of its own for shows the platform's text.
-[[noreturn]] void open_refused(FileUnit unit, platform::ErrorCode error) {
+}  // namespace
+
+void open_refused(FileUnit unit, platform::ErrorCode error) {
   using platform::Refusal;
   switch (platform::classify_refusal(error)) {
     case Refusal::not_found: raise_unit_failure(Failure::file_not_found, unit);
@@ -31,15 +31,20 @@ namespace {
   raise_unit_failure(Failure::open_failure, unit, error);
 }
 
-// A file already connected in this run is never connected twice: the input
-// can not be overwritten, nor a line file be the list file.
 bool connected_elsewhere(FileUnit unit, platform::FileIdentity id) {
   for (FileUnit other : kFileUnits) {
     const Connection& o = connection(other);
-    if (other != unit && o.connected && o.id == id) return true;
+    if (other == unit || !o.connected) continue;
+    // The map's own file counts by its name: the run may make a file of
+    // that name after the map's start, which the map would then replace.
+    platform::FileIdentity taken = o.id;
+    if (other == FileUnit::map && !platform::name_identity(o.name, &taken)) continue;
+    if (taken == id) return true;
   }
   return false;
 }
+
+namespace {
 
 // Goes on writing after the file's current end instead of replacing it.
 void continue_at_end(FileUnit unit) {
@@ -111,6 +116,11 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
   c.name = resolve_name(name_in_folder(folder, name));
   // A line file may not leave its folder.
   if (mode == OpenMode::line_file && !platform::is_local_name(name)) raise_unit_failure(Failure::name_error, unit);
+  // Nor may an output file be the map's, which would replace it: refused
+  // before it is made.
+  const Connection& map = connection(FileUnit::map);
+  if (unit != FileUnit::map && map.connected && c.name == map.name)
+    raise_unit_failure(Failure::open_failure, unit, platform::file_busy_error());
   platform::Handle h = platform::kNoHandle;
   bool read_only = true;
   platform::ErrorCode error = 0;
@@ -142,6 +152,8 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
                    .handle = h,
                    .name = std::move(c.name),
                    .id = kind.identity,
+                   .temporary = {},
+                   .held = platform::kNoHandle,
                    // buffered, the input is read in blocks as large as the buffers written
                    .reader = LineReader{.handle = h,
                                         .first_block = unit_table().buffered ? kOutputBufferSize : kFirstReadBlock},

@@ -27,6 +27,15 @@ void start_record_files();
 // A name is taken in `folder` when one is given, else in the current folder.
 void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_view folder = {});
 
+// The failure of an open the platform refused with `error`: only a refusal
+// the program has no number of its own for shows the platform's text.
+[[noreturn]] void open_refused(FileUnit unit, platform::ErrorCode error);
+
+// Whether a file is connected to another unit of this run already: the
+// input can not be overwritten, nor a line file be the list file, nor the
+// map replace either.
+bool connected_elsewhere(FileUnit unit, platform::FileIdentity id);
+
 // Whether the unit continues a file this run had written to: what was
 // written then, header lines included, stays in place.
 bool continues_written_file(FileUnit unit);

@@ -54,7 +54,12 @@ bool close_file_units(NamedUnit* failed) {
       *failed = {unit_of(unit), c.name};
       closed = false;
     }
+    if (c.held != platform::kNoHandle) platform::close_handle(c.held, &ignored);
   }
+  // The map's temporary file, whether or not an ending this one came on top
+  // of closed its unit already; a complete run forgot its name.
+  const Connection& map = connection(FileUnit::map);
+  if (!map.temporary.empty()) platform::remove_file(map.temporary.c_str());
   return closed;
 }
 

@@ -14,13 +14,13 @@
 
 // The units that connect files, by their numbers: only these have a place
 // in the unit table.
-enum class FileUnit : int { input = 10, list = 11, line = 12 };
-inline constexpr FileUnit kFileUnits[] = {FileUnit::input, FileUnit::list, FileUnit::line};
+enum class FileUnit : int { input = 10, list = 11, line = 12, map = 13 };
+inline constexpr FileUnit kFileUnits[] = {FileUnit::input, FileUnit::list, FileUnit::line, FileUnit::map};
 
 // The same unit as a report names it.
 constexpr Unit unit_of(FileUnit unit) { return static_cast<Unit>(unit); }
 
-// One file connection, units 10, 11 and 12.
+// One file connection, units 10 to 13.
 struct Connection {
   bool connected = false;
   bool read_only = false;
@@ -36,12 +36,17 @@ struct Connection {
   bool unfinished = false;
   bool wrote = false;                 // a record went to it since the open
   bool continued = false;             // a line file this run wrote before
+  // The survey map (unit 13) is written to a temporary file, `handle`, and
+  // renamed into place when the run completes; every other ending removes
+  // it. `held` is the map's own file while the run holds it.
+  std::string temporary;
+  platform::Handle held = platform::kNoHandle;
   LineReader reader;                  // the input's read buffer
   OutputBuffer out;                   // records not yet written, when buffered
 };
 
 struct UnitTable {
-  Connection files[3];  // units 10, 11, 12
+  Connection files[4];  // units 10 to 13
   LineReader console_in{platform::standard_stream(platform::Stream::input)};  // unit -4
   // Files this run has written a record to: a line that comes back continues
   // its file. One that was opened and got nothing is not among them: it keeps
@@ -66,8 +71,9 @@ bool put_records(Connection& c, const char* bytes, size_t n, platform::ErrorCode
 // (or of the others) hold, without a report. Safe in a console event handler.
 void write_out_buffers(bool on_disk);
 
-// The closing an ending asks for: units 10, 11 and 12 where still
-// connected, each unfinished file first cut back to its last whole record.
+// The closing an ending asks for: units 10 to 13 where still connected,
+// each unfinished file first cut back to its last whole record, and the
+// map's temporary file removed.
 // Safe in a console event handler: it only cuts and closes, and frees
 // nothing. False when a close failed, with the first such unit in *failed.
 bool close_file_units(NamedUnit* failed);

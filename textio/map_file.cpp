@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "textio/map_file.h"
+
+#include <string>
+#include <utility>
+
+#include "endings/ending.h"
+#include "textio/file_names.h"
+#include "textio/record_files.h"
+#include "textio/unit_table.h"
+
+namespace {
+
+[[noreturn]] void raise_map_failure(Failure number, platform::ErrorCode error = 0) {
+  raise_failure(number, NamedUnit{Unit::map, connection(FileUnit::map).name}, error);
+}
+
+// Beside the map's file, so that the rename stays in one folder and one
+// file system; the process number keeps parallel runs apart.
+std::string temporary_name(const std::string& name) {
+  return name + "." + std::to_string(platform::process_id()) + ".tmp";
+}
+
+void close_refused(platform::Handle h) {
+  platform::ErrorCode ignored;
+  platform::close_handle(h, &ignored);
+}
+
+}  // namespace
+
+void open_map_file(std::string_view given) {
+  Connection& c = connection(FileUnit::map);
+  platform::Handle held = platform::kNoHandle;
+  if (file_exists(given)) {
+    // Opened as a list file would be, and held while the run lasts: another
+    // run can not take it meanwhile.
+    open_unit(FileUnit::map, given, OpenMode::create);
+    if (c.read_only) raise_map_failure(Failure::read_only_file);
+    if (!c.regular) return;  // a pipe or a device takes the map directly
+    held = c.handle;
+  } else {
+    c.name = resolve_name(given);
+  }
+  std::string temporary = temporary_name(c.name);
+  platform::Handle h;
+  bool read_only;
+  platform::ErrorCode error;
+  if (!platform::open_for_writing(temporary, &h, &read_only, &error)) open_refused(FileUnit::map, error);
+  platform::FileKind kind;
+  if (!platform::file_kind(h, &kind, &error)) {
+    close_refused(h);
+    open_refused(FileUnit::map, error);
+  }
+  if (read_only) {
+    close_refused(h);
+    raise_map_failure(Failure::read_only_file);
+  }
+  // A temporary name that reaches a file of this run, or no file on disk,
+  // is not taken over.
+  if (!kind.regular || connected_elsewhere(FileUnit::map, kind.identity)) {
+    close_refused(h);
+    raise_map_failure(Failure::open_failure, platform::file_busy_error());
+  }
+  // The connection appears whole to an event that closes every unit.
+  platform::EventHoldMayEndRun hold;
+  c.handle = h;
+  c.held = held;
+  c.temporary = std::move(temporary);
+  c.regular = true;
+  c.connected = true;
+}
+
+void commit_map_file(std::string_view document) {
+  Connection& c = connection(FileUnit::map);
+  platform::ErrorCode error = 0;
+  size_t written;
+  if (!platform::write_all(c.handle, document.data(), document.size(), &written, &error))
+    raise_map_failure(Failure::write_error, error);
+  // A temporary file that an earlier run of the same number left may be longer.
+  if (c.regular && !platform::cut_at(c.handle, static_cast<int64_t>(document.size()), &error))
+    raise_map_failure(Failure::write_error, error);
+  bool closed, placed = true;
+  {
+    // An event comes before the map is in place, or after.
+    platform::EventHoldMayEndRun hold;
+    c.connected = false;
+    closed = platform::close_handle(c.handle, &error);
+    if (c.held != platform::kNoHandle) close_refused(c.held);
+    c.held = platform::kNoHandle;
+    if (!c.temporary.empty()) {
+      placed = closed && platform::replace_file(c.temporary, c.name, &error);
+      if (!placed) platform::remove_file(c.temporary.c_str());
+      c.temporary.clear();
+    }
+  }
+  if (!closed) raise_map_failure(Failure::close_error, error);
+  if (!placed) raise_map_failure(Failure::write_error, error);
+}
