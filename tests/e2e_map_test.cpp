@@ -59,7 +59,7 @@ TEST(SurveyMap, UnwritableMapEndsTheRun) {
     if (read_only) std::filesystem::permissions(d.path(), perms::all);
     SpawnResult r = run_in(d.path(), {"--map", c.map, "in.xyz", "1", "1", "2", "3", "list.lst"}, "",
                            read_only ? drop_privileges : std::function<void()>{});
-    EXPECT_EQ(r.exit_code(), failure_status(c.number));
+    EXPECT_EQ(r.exit_code(), exit_status(c.number));
     std::string line = (c.number == 30 ? "runlib: " + kBusyText + "\r\r\n" : "") +
                        report(c.number, c.text + ", unit " + std::to_string(c.unit) + ", file " + d.file(native(c.map)));
     EXPECT_EQ(r.err.substr(0, line.size()), line);
@@ -77,7 +77,7 @@ TEST(SurveyMap, FailedRunLeavesOldMap) {
   write_file(d.file("map.svg"), kOldMap);
   SpawnResult without = run_in(d.path(), {"in.xyz", "1", "1", "2", "3", " "});
   SpawnResult with = run_in(d.path(), {"--map", "map.svg", "in.xyz", "1", "1", "2", "3", " "});
-  EXPECT_EQ(with.exit_code(), failure_status(59));
+  EXPECT_EQ(with.exit_code(), exit_status(59));
   EXPECT_EQ(with.exit_code(), without.exit_code());
   EXPECT_EQ(with.err, without.err);
   EXPECT_EQ(read_file(d.file("map.svg")), kOldMap);
