@@ -19,6 +19,9 @@ constexpr int kWidth = 1000;
 constexpr int kHeight = 800;
 constexpr double kLeft = 100, kTop = 30, kRight = 970, kBottom = 680;
 constexpr double kMargin = 0.05;        // of the data's span, on each side
+// The least span drawn: the mirror of the largest coordinate drawn, so that
+// the scale stays finite however close the records lie.
+constexpr double kLeastSpan = 1 / kMapLimit;
 constexpr double kTicksAcross = 8;      // about as many X ticks; Y takes the same step
 constexpr double kTickLength = 6;
 constexpr double kDotRadius = 3;
@@ -73,7 +76,7 @@ View fit(const SurveyMap& m) {
   // A span too small for its numbers' precision (one point, or a line along
   // an axis) is widened, so that the ticks stay countable.
   double big = std::max({std::fabs(x0), std::fabs(x1), std::fabs(y0), std::fabs(y1)});
-  double least = big > 0 ? big * 1e-9 : 1;
+  double least = std::max(big * 1e-9, kLeastSpan);
   if (std::max(sx, sy) < least) sx = sy = least;
   double pad = 1 + 2 * kMargin;
   double scale_x = sx > 0 ? (kRight - kLeft) / (sx * pad) : INFINITY;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "splitting/map_drawing.h"
 #include "textio/xml_text.h"
 
 namespace {
@@ -58,6 +59,22 @@ TEST(SurveyMap, ExtentCoversEveryRecordWithAPlace) {
   EXPECT_EQ(m.records, 4);
   EXPECT_EQ(std::vector<double>({m.min_x, m.max_x, m.min_y, m.max_y}), std::vector<double>({-3, 1, 1, 5}));
   EXPECT_EQ(std::pair(m.tracks[0].label, m.tracks[0].label_cut), std::pair(std::string(32, 'x'), true));
+}
+
+// Records closer together than any scale could show (one place, or a few
+// subnormal numbers apart) still give a frame of countable ticks.
+TEST(MapDrawing, RecordsCloserThanAnyScaleGiveAFrame) {
+  for (double at : {0.0, 1e-300, -5e-320}) {
+    SCOPED_TRACE(at);
+    SurveyMap m;
+    begin_track(m, "L1");
+    add_record(m, at, at);
+    add_record(m, 2 * at, at);
+    end_tracks(m);
+    std::string svg = draw_map(m, "in.xyz");
+    EXPECT_LT(svg.size(), 8000u);
+    EXPECT_EQ(svg.find("nan"), std::string::npos);
+  }
 }
 
 TEST(XmlText, EscapesAndNumbers) {
