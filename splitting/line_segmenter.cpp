@@ -101,12 +101,13 @@ void finish(Segmenter& s, const RunParameters& p) {
   close_unit(FileUnit::input);
   close_unit(FileUnit::list);
   close_unit(FileUnit::line);
+  if (!s.quiet) write_count_line(" Processing complete: ", s.segments);
+  flush_console_output();
+  // Only a complete run puts its map in place: last, after the summary.
   if (s.map) {
     end_tracks(*s.map);
     commit_map_file(draw_map(*s.map, p.infile));
   }
-  if (!s.quiet) write_count_line(" Processing complete: ", s.segments);
-  flush_console_output();
 }
 
 }  // namespace
