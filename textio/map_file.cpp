@@ -42,6 +42,9 @@ void open_map_file(std::string_view given) {
     c.name = resolve_name(given);
   }
   std::string temporary = temporary_name(c.name);
+  // From its making until the closing knows its name, an event waits: it
+  // could not remove the file otherwise.
+  platform::EventHoldMayEndRun hold;
   platform::Handle h;
   bool read_only;
   platform::ErrorCode error;
@@ -61,8 +64,6 @@ void open_map_file(std::string_view given) {
     close_refused(h);
     raise_map_failure(Failure::open_failure, platform::file_busy_error());
   }
-  // The connection appears whole to an event that closes every unit.
-  platform::EventHoldMayEndRun hold;
   c.handle = h;
   c.held = held;
   c.temporary = std::move(temporary);
