@@ -38,8 +38,9 @@ void write_system_line(platform::ErrorCode error) {
   write_to_stderr(line.p, line.len);
 }
 
-// Closes units 10, 11 and 12; a close that fails ends the run with its own
-// report, and leaves nothing more to close.
+// Writes out what the output files hold back and closes the file units; a
+// close that fails ends the run with its own report, and leaves nothing
+// more to close.
 void close_units() {
   NamedUnit failed;
   if (!close_all_units(&failed)) raise_failure(Failure::close_error, failed);
@@ -81,34 +82,38 @@ NamedUnit::NamedUnit(Unit unit) : unit(unit) {
 }
 
 void raise_failure(Failure number, NamedUnit unit, int system_error, std::string_view place) {
-  // Nothing may cut into the report: a console event waits until the end.
-  platform::EventHoldMayEndRun hold(platform::Held::report);
-  if (system_error) write_system_line(system_error);
+  // The failure ends the run: a console event that comes meanwhile waits,
+  // its line following the report whole; only a second one ends it first.
+  platform::EventHoldMayEndRun hold;
+  {
+    platform::EventHoldMayEndRun report_hold(platform::Held::report);
+    if (system_error) write_system_line(system_error);
 
-  // The report line holds the whole file name, however long; every byte of
-  // it, and of the place line, may double when its LFs become CR LF.
-  const size_t line_cap = kReportLineRoom + unit.name.size();
-  const size_t report_cap = kReportBufferSize + 2 * (line_cap + place.size() + 1);
-  char* heap = static_cast<char*>(malloc(line_cap + report_cap));
-  // Without memory for the whole report, the report line goes out alone.
-  char small_line[kReportLineRoom], small_report[2 * kReportLineRoom];
-  char* line = heap ? heap : small_line;
-  size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, Severity::severe, number, unit.unit,
-                                 unit.name);
-  ReportText report = heap ? ReportText{heap + line_cap, report_cap} : ReportText{small_report, sizeof small_report};
-  // The report line's own CR LF goes through the LF-to-CR-LF turn like the
-  // rest, so it ends in CR CR LF: the byte sequence reports have always had,
-  // which tools that read them may count on.
-  report.put({line, n});
-  if (heap) {
-    if (!place.empty()) {
-      report.put(place);
-      report.put('\n');
+    // The report line holds the whole file name, however long; every byte of
+    // it, and of the place line, may double when its LFs become CR LF.
+    const size_t line_cap = kReportLineRoom + unit.name.size();
+    const size_t report_cap = kReportBufferSize + 2 * (line_cap + place.size() + 1);
+    char* heap = static_cast<char*>(malloc(line_cap + report_cap));
+    // Without memory for the whole report, the report line goes out alone.
+    char small_line[kReportLineRoom], small_report[2 * kReportLineRoom];
+    char* line = heap ? heap : small_line;
+    size_t n = compose_report_line(line, heap ? line_cap : sizeof small_line, Severity::severe, number, unit.unit,
+                                   unit.name);
+    ReportText report = heap ? ReportText{heap + line_cap, report_cap} : ReportText{small_report, sizeof small_report};
+    // The report line's own CR LF goes through the LF-to-CR-LF turn like the
+    // rest, so it ends in CR CR LF: the byte sequence reports have always had,
+    // which tools that read them may count on.
+    report.put({line, n});
+    if (heap) {
+      if (!place.empty()) {
+        report.put(place);
+        report.put('\n');
+      }
+      append_traceback(report);
     }
-    append_traceback(report);
+    write_to_stderr(report.p, report.len);
+    free(heap);
   }
-  write_to_stderr(report.p, report.len);
-  free(heap);
   close_units();
   end_process(kSevereStatus + static_cast<unsigned>(number));
 }

@@ -4,7 +4,8 @@
 // - normal end and the run driver's stops: the stop message, the units
 //   closed, status 0 or 1 (end_run, stop_with_message);
 // - a failure: the report on standard error (system line, report line,
-//   traceback table) while console events are held off, the units closed,
+//   traceback table) while console events are held off (the line of one
+//   that came meanwhile follows the report whole), the units closed,
 //   status 0xC0000000 + number (raise_failure);
 // - a console event or SIGTERM (console_events.cpp, through the platform: a
 //   signal handler on top of the main work on POSIX, a thread of its own on

@@ -406,7 +406,12 @@ EventHoldMayEndRun::EventHoldMayEndRun(Held what) : what_(what) {
 // start it again.
 EventHoldMayEndRun::~EventHoldMayEndRun() {
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  if (what_ == Held::report) g_event.report_holds = g_event.report_holds - 1;
+  if (what_ == Held::report) {
+    g_event.report_holds = g_event.report_holds - 1;
+    // The line of an event that came during the report follows it now,
+    // also when a hold around the report still keeps the end waiting.
+    if (g_event.report_holds == 0 && g_event.waiting) report(g_event.waiting);
+  }
   g_event.holds = g_event.holds - 1;
   if (g_event.holds > 0 || !g_event.waiting) return;
   int sig = g_event.waiting;

@@ -195,6 +195,14 @@ EventActions g_actions = {};
 volatile LONG g_event_taken = 0;
 // The holds of a failure report, which an event's line follows.
 volatile LONG g_report_holds = 0;
+// The event taken, plus one, for the release of a failure report's hold to
+// write its line; and whether that line is claimed, to write it once.
+volatile LONG g_event_plus_one = 0;
+volatile LONG g_line_claimed = 0;
+
+void report_once(ConsoleEvent event) {
+  if (InterlockedExchange(&g_line_claimed, 1) == 0) g_actions.report(event);
+}
 
 // Runs on a thread the system starts for the event. The first event writes
 // its report line at once (after a failure report being written), then
@@ -209,10 +217,10 @@ BOOL WINAPI on_control(DWORD type) {
     default: return FALSE;  // log-off and shut-down: the next handler's
   }
   if (InterlockedExchange(&g_event_taken, 1) != 0) g_actions.end(event, true);
-  bool reported = InterlockedCompareExchange(&g_report_holds, 0, 0) == 0;
-  if (reported) g_actions.report(event);
+  InterlockedExchange(&g_event_plus_one, static_cast<LONG>(event) + 1);
+  if (InterlockedCompareExchange(&g_report_holds, 0, 0) == 0) report_once(event);
   EnterCriticalSection(event_lock());
-  if (!reported) g_actions.report(event);
+  report_once(event);
   g_actions.end(event, false);
   return TRUE;
 }
@@ -442,7 +450,12 @@ EventHoldMayEndRun::EventHoldMayEndRun(Held what) : what_(what) {
 
 // The release lets an event's thread that waits for it end the run.
 EventHoldMayEndRun::~EventHoldMayEndRun() {
-  if (what_ == Held::report) InterlockedDecrement(&g_report_holds);
+  // The line of an event that came during a failure report follows it now,
+  // also when a hold around the report still keeps the event's end waiting.
+  if (what_ == Held::report && InterlockedDecrement(&g_report_holds) == 0) {
+    LONG taken = InterlockedCompareExchange(&g_event_plus_one, 0, 0);
+    if (taken) report_once(static_cast<ConsoleEvent>(taken - 1));
+  }
   LeaveCriticalSection(event_lock());
 }
 
