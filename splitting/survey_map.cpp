@@ -25,6 +25,8 @@ size_t label_length(std::string_view id) {
   return n;
 }
 
+void thin_points(SurveyMap& m);
+
 // A segment's last record stays, kept or not (a repeat of the last kept
 // point adds nothing).
 void close_track(SurveyMap& m) {
@@ -36,6 +38,8 @@ void close_track(SurveyMap& m) {
     m.points.push_back(m.latest);
     ++t.count;
   }
+  // Within the room reserved: the points never move to a larger block.
+  if (m.points.size() > kMapPointBudget) thin_points(m);
 }
 
 // Every other point of each track goes. Its points at multiples of the
