@@ -159,7 +159,7 @@ void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_
                                         .first_block = unit_table().buffered ? kOutputBufferSize : kFirstReadBlock},
                    // a line file's buffer serves every line file in turn
                    .out = {.bytes = c.out.bytes}};
-    if (unit_table().buffered && !c.read_only) allocate(c.out);
+    if (unit_table().buffered && !c.read_only && unit != FileUnit::map) allocate(c.out);  // the map goes out whole
   }
   if (mode == OpenMode::line_file && unit_table().written.contains(c.id)) continue_at_end(unit);
 }

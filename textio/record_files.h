@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-// Record files: units 10 (the input, only read), 11 (the list file) and 12
-// (the current line file), both only written. Every failure ends the run
+// Record files: units 10 (the input, only read), 11 (the list file), 12
+// (the current line file) and 13 (the map), all three only written, each
+// output file in whole records, one write each or, buffered, many at a
+// time. Every failure ends the run
 // with its numbered report; the only other outcome a caller sees is the end
 // of the input.
 #pragma once
