@@ -11,19 +11,10 @@
 
 namespace {
 
-[[noreturn]] void raise_map_failure(Failure number, platform::ErrorCode error = 0) {
-  raise_failure(number, NamedUnit{Unit::map, connection(FileUnit::map).name}, error);
-}
-
 // Beside the map's file, so that the rename stays in one folder and one
 // file system; the process number keeps parallel runs apart.
 std::string temporary_name(const std::string& name) {
   return name + "." + std::to_string(platform::process_id()) + ".tmp";
-}
-
-void close_refused(platform::Handle h) {
-  platform::ErrorCode ignored;
-  platform::close_handle(h, &ignored);
 }
 
 }  // namespace
@@ -35,7 +26,7 @@ void open_map_file(std::string_view given) {
     // Opened as a list file would be, and held while the run lasts: another
     // run can not take it meanwhile.
     open_unit(FileUnit::map, given, OpenMode::create);
-    if (c.read_only) raise_map_failure(Failure::read_only_file);
+    if (c.read_only) raise_unit_failure(Failure::read_only_file, FileUnit::map);
     if (!c.regular) return;  // a pipe or a device takes the map directly
     held = c.handle;
   } else {
@@ -56,13 +47,13 @@ void open_map_file(std::string_view given) {
   }
   if (read_only) {
     close_refused(h);
-    raise_map_failure(Failure::read_only_file);
+    raise_unit_failure(Failure::read_only_file, FileUnit::map);
   }
   // A temporary name that reaches a file of this run, or no file on disk,
   // is not taken over.
   if (!kind.regular || connected_elsewhere(FileUnit::map, kind.identity)) {
     close_refused(h);
-    raise_map_failure(Failure::open_failure, platform::file_busy_error());
+    raise_unit_failure(Failure::open_failure, FileUnit::map, platform::file_busy_error());
   }
   c.handle = h;
   c.held = held;
@@ -76,10 +67,10 @@ void commit_map_file(std::string_view document) {
   platform::ErrorCode error = 0;
   size_t written;
   if (!platform::write_all(c.handle, document.data(), document.size(), &written, &error))
-    raise_map_failure(Failure::write_error, error);
+    raise_unit_failure(Failure::write_error, FileUnit::map, error);
   // A temporary file that an earlier run of the same number left may be longer.
   if (c.regular && !platform::cut_at(c.handle, static_cast<int64_t>(document.size()), &error))
-    raise_map_failure(Failure::write_error, error);
+    raise_unit_failure(Failure::write_error, FileUnit::map, error);
   bool closed, placed = true;
   {
     // An event comes before the map is in place, or after.
@@ -94,6 +85,6 @@ void commit_map_file(std::string_view document) {
       c.temporary.clear();
     }
   }
-  if (!closed) raise_map_failure(Failure::close_error, error);
-  if (!placed) raise_map_failure(Failure::write_error, error);
+  if (!closed) raise_unit_failure(Failure::close_error, FileUnit::map, error);
+  if (!placed) raise_unit_failure(Failure::write_error, FileUnit::map, error);
 }

@@ -9,14 +9,14 @@
 #include "textio/file_names.h"
 #include "textio/unit_table.h"
 
-namespace {
-
-// A failure of a file unit, reported under its number and name.
-[[noreturn]] void raise_unit_failure(Failure number, FileUnit unit, platform::ErrorCode error = 0) {
+void raise_unit_failure(Failure number, FileUnit unit, platform::ErrorCode error) {
   raise_failure(number, NamedUnit{unit_of(unit), connection(unit).name}, error);
 }
 
-}  // namespace
+void close_refused(platform::Handle h) {
+  platform::ErrorCode ignored;
+  platform::close_handle(h, &ignored);
+}
 
 void open_refused(FileUnit unit, platform::ErrorCode error) {
   using platform::Refusal;
@@ -54,11 +54,6 @@ void continue_at_end(FileUnit unit) {
   platform::ErrorCode error;
   if (!platform::position_at_end(c.handle, &c.offset, &error)) raise_unit_failure(Failure::write_error, unit, error);
   c.truncate_after_write = false;
-}
-
-void close_refused(platform::Handle h) {
-  platform::ErrorCode ignored;
-  platform::close_handle(h, &ignored);
 }
 
 const size_t kShownFieldBytes = 80;

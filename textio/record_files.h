@@ -29,6 +29,13 @@ void start_record_files();
 // A name is taken in `folder` when one is given, else in the current folder.
 void open_unit(FileUnit unit, std::string_view name, OpenMode mode, std::string_view folder = {});
 
+// A failure of a file unit, reported under its number and name.
+[[noreturn]] void raise_unit_failure(Failure number, FileUnit unit, platform::ErrorCode error = 0);
+
+// Lets go of a handle whose open the run refuses; its close cannot fail in
+// a way worth a report.
+void close_refused(platform::Handle h);
+
 // The failure of an open the platform refused with `error`: only a refusal
 // the program has no number of its own for shows the platform's text.
 [[noreturn]] void open_refused(FileUnit unit, platform::ErrorCode error);
